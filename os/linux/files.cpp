@@ -1,0 +1,78 @@
+#include "os/files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace os::files {
+
+namespace {
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    ssize_t written = ::write(fd, text.data() + done, text.size() - done);
+    if (written < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteLocked(const std::string& path, const std::string& text, bool truncate, int& errorCode) {
+  errorCode = 0;
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : O_APPEND);
+  int fd = ::open(path.c_str(), flags, 0644);
+  if (fd < 0) {
+    errorCode = errno;
+    return false;
+  }
+  if (::flock(fd, LOCK_EX) != 0) {
+    errorCode = errno;
+    ::close(fd);
+    return false;
+  }
+  bool ok = WriteAll(fd, text);
+  if (!ok)
+    errorCode = errno;
+  ::close(fd);  // also releases the lock
+  return ok;
+}
+
+bool WriteAtomically(const std::string& path, const std::string& content, int& errorCode) {
+  errorCode = 0;
+  std::string temp = path + ".XXXXXX";
+  int fd = ::mkstemp(temp.data());
+  if (fd < 0) {
+    errorCode = errno;
+    return false;
+  }
+  // Keep the permissions of the file being replaced.
+  struct stat old {};
+  ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+  bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
+  if (!ok)
+    errorCode = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    errorCode = errno;
+  }
+  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    errorCode = errno;
+  }
+  if (!ok)
+    ::unlink(temp.c_str());
+  return ok;
+}
+
+}  // namespace os::files

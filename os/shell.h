@@ -1,0 +1,19 @@
+#pragma once
+// The desktop shell: opening files with their default application, and
+// the file types the system knows.
+#include <string>
+
+namespace os::shell {
+
+// Opens the file with its default handler (executables run directly).
+// False with the system's error code and text when the launch was refused.
+// Recorded instead of done under the dry-run switch.
+bool LaunchDefault(const std::string& path, int& errorCode, std::string& errorText);
+
+// Opens a folder in the file manager.
+bool OpenFolder(const std::string& path, int& errorCode);
+
+// Whether a file type is registered for the extension (without the dot).
+bool IsKnownExtension(const std::string& extension);
+
+}  // namespace os::shell
