@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "os/linux/text_file.h"
+
 namespace os::files {
 
 namespace {
@@ -49,29 +51,9 @@ bool WriteLocked(const std::string& path, const std::string& text, bool truncate
 }
 
 bool WriteAtomically(const std::string& path, const std::string& content, int& errorCode) {
-  errorCode = 0;
-  std::string temp = path + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    errorCode = errno;
-    return false;
-  }
-  // Keep the permissions of the file being replaced.
-  struct stat old {};
-  ::fchmod(fd, ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-  bool ok = WriteAll(fd, content) && ::fsync(fd) == 0;
-  if (!ok)
-    errorCode = errno;
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    errorCode = errno;
-  }
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    errorCode = errno;
-  }
-  if (!ok)
-    ::unlink(temp.c_str());
+  errno = 0;
+  bool ok = text_file::Replace(path, content);
+  errorCode = ok ? 0 : (errno != 0 ? errno : EIO);
   return ok;
 }
 
