@@ -17,45 +17,13 @@
 #include "os/power.h"
 #include "os/processes.h"
 #include "os/session.h"
+#include "tests/support/fake_logind.h"
 #include "tests/support/sandbox.h"
 
 namespace fs = std::filesystem;
 using os::power::Action;
 
 namespace {
-
-std::string ShellQuote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'')
-      quoted += "'\\''";
-    else
-      quoted += c;
-  }
-  return quoted + "'";
-}
-
-std::string RunCapture(const std::string& command) {
-  std::string output;
-  FILE* pipe = popen(command.c_str(), "re");
-  if (!pipe)
-    return output;
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    output.append(buffer, got);
-  pclose(pipe);
-  return output;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);)
-    if (!line.empty())
-      lines.push_back(line);
-  return lines;
-}
 
 size_t Count(const std::string& text, const std::string& what) {
   size_t count = 0;
@@ -75,91 +43,6 @@ bool PumpUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::se
   }
   return true;
 }
-
-// The fake logind (and optionally a session manager) run by
-// logind_harness.py; they end when this object closes the harness's stdin.
-class FakeLogind {
- public:
-  FakeLogind(const fs::path& folder, const std::string& options) : m_folder(folder) {
-    fs::create_directories(folder);
-    fs::path harness = fs::path(__FILE__).parent_path() / "logind_harness.py";
-    std::string command = "exec /usr/bin/env PATH=/usr/bin:/bin /usr/bin/python3 " + ShellQuote(harness.string()) +
-                          " " + ShellQuote(folder.string()) + " " + std::to_string(os::processes::CurrentId()) + " " +
-                          options;
-    m_pipe = popen(command.c_str(), "we");
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (m_pipe && std::chrono::steady_clock::now() < deadline) {
-      if (fs::exists(folder / "failed")) {
-        m_problem = Sandbox::ReadFile(folder / "failed");
-        return;
-      }
-      if (fs::exists(folder / "ready")) {
-        m_logStart = std::stoul("0" + Sandbox::ReadFile(folder / "ready"));
-        m_ready = true;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    m_problem = "the harness did not get ready";
-  }
-  ~FakeLogind() {
-    if (m_pipe)
-      pclose(m_pipe);
-  }
-  FakeLogind(const FakeLogind&) = delete;
-  FakeLogind& operator=(const FakeLogind&) = delete;
-
-  bool Ready() const { return m_ready; }
-  const std::string& Problem() const { return m_problem; }
-  std::string SystemAddress() const { return "unix:path=" + (m_folder / "system_bus").string(); }
-  std::string SessionAddress() const { return "unix:path=" + (m_folder / "session_bus").string(); }
-
-  // Methods called on logind since it got ready, as "<Method> <args>".
-  std::vector<std::string> Calls() const {
-    std::string log = Sandbox::ReadFile(m_folder / "logind.log");
-    std::vector<std::string> calls;
-    for (const std::string& line : Lines(log.size() > m_logStart ? log.substr(m_logStart) : ""))
-      calls.push_back(line.substr(line.find(' ') + 1));  // drop the time stamp
-    return calls;
-  }
-  std::vector<std::string> SessionManagerCalls() const {
-    std::vector<std::string> calls;
-    for (const std::string& line : Lines(Sandbox::ReadFile(m_folder / "session_manager.log")))
-      calls.push_back(line.substr(line.find(' ') + 1));
-    return calls;
-  }
-
-  // Calls a method of the fake on the system bus; returns gdbus's answer.
-  std::string Call(const std::string& path, const std::string& method, const std::vector<std::string>& args = {}) const {
-    std::string command = "/usr/bin/gdbus call --address " + ShellQuote(SystemAddress()) +
-                          " --dest org.freedesktop.login1 --object-path " + ShellQuote(path) + " --method " +
-                          ShellQuote(method);
-    for (const std::string& arg : args)
-      command += " " + ShellQuote(arg);
-    return RunCapture(command + " 2>&1");
-  }
-  std::string CallManager(const std::string& method, const std::vector<std::string>& args = {}) const {
-    return Call("/org/freedesktop/login1", method, args);
-  }
-  // Replaces a Manager method by one that refuses with the D-Bus error.
-  void Refuse(const std::string& method, const std::string& signature, const std::string& errorName,
-              const std::string& text) const {
-    CallManager("org.freedesktop.DBus.Mock.AddMethod",
-                {"", method, signature, "",
-                 "raise dbus.exceptions.DBusException('" + text + "', name='" + errorName + "')"});
-  }
-  // Methods called on a session object.
-  std::string SessionCalls(const std::string& id) const {
-    return Call("/org/freedesktop/login1/session/" + id, "org.freedesktop.DBus.Mock.GetCalls");
-  }
-
- private:
-  fs::path m_folder;
-  FILE* m_pipe = nullptr;
-  bool m_ready = false;
-  size_t m_logStart = 0;
-  std::string m_problem;
-};
 
 // Every test runs with fake systemctl/loginctl alone on PATH and both buses
 // pointing at nothing, so no test can reach the real machine.
