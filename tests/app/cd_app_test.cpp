@@ -101,7 +101,10 @@ class TestApp : private CurrentAppKeeper, public CDApp {
     window = new FakeMainWindow(position, size);
     return window;
   }
-  void RunImmediateCommand(ImmediateCommand command, bool quiet) override { commands.push_back({command, quiet}); }
+  bool RunImmediateCommand(ImmediateCommand command, bool quiet) override {
+    commands.push_back({command, quiet});
+    return true;
+  }
 };
 
 class StartupTest : public testing::Test {
