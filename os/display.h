@@ -7,7 +7,8 @@ namespace os::display {
 
 enum class PowerState { On, Standby, Suspend, Off, Unknown };
 
-// False with the system's error code when the display refuses.
+// False with the system's error code when the display refuses (the X error
+// code, or ENXIO when no X display can be reached).
 bool MonitorOff(int& errorCode);
 bool MonitorOn(int& errorCode);
 

@@ -6,11 +6,12 @@
 namespace os::shell {
 
 // Opens the file with its default handler (executables run directly).
-// False with the system's error code and text when the launch was refused.
-// Recorded instead of done under the dry-run switch.
+// False with the system's error code (an errno value) and text when the launch
+// was refused. Recorded instead of done under the dry-run switch; a missing
+// file fails (ENOENT) with or without it.
 bool LaunchDefault(const std::string& path, int& errorCode, std::string& errorText);
 
-// Opens a folder in the file manager.
+// Opens a folder in the file manager. Recorded under the dry-run switch.
 bool OpenFolder(const std::string& path, int& errorCode);
 
 // Whether a file type is registered for the extension (without the dot).
