@@ -17,15 +17,18 @@ mkdir -p "$work/bin"
 cp "$dkwt" "$work/bin/DKWT"
 dkwt=$work/bin/DKWT
 
-# Waits for a top-level window titled exactly $1 and answers it with key $2.
+# Waits for a visible window of process $1 and answers it with key $2.
+# (GTK leaves the title of a "Message" box empty, so windows are found by
+# their process.)
 answer() {
   local id
   for _ in $(seq 1 100); do
-    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    id=$(xdotool search --onlyvisible --pid "$1" 2>/dev/null | tail -1)
     [ -n "$id" ] && break
     sleep 0.1
   done
-  [ -n "$id" ] || { echo "no window '$1'"; return 1; }
+  [ -n "$id" ] || { echo "no window of process $1"; return 1; }
+  sleep 0.2
   xdotool windowfocus --sync "$id" key "$2"
 }
 
@@ -54,18 +57,18 @@ expected=$'poweroff force=1\nreboot force=1\nsuspend hibernate=0 force=1\nsuspen
 # "confirm" asks in a real dialog: Yes acts, No ends silently.
 : >"$DKWT_DRY_RUN"
 "$dkwt" -shutdown confirm & pid=$!
-answer Duskwatch Return || fail "no confirmation dialog"
+answer $pid Return || fail "no confirmation dialog"
 wait $pid || fail "confirmed shutdown exit status"
 [ "$(cat "$DKWT_DRY_RUN")" = "poweroff force=1" ] || fail "confirmed: $(cat "$DKWT_DRY_RUN")"
 : >"$DKWT_DRY_RUN"
 "$dkwt" -lock confirm & pid=$!
-answer Duskwatch Escape || fail "no lock question"
+answer $pid Escape || fail "no lock question"
 wait $pid || fail "declined lock exit status"
 [ -s "$DKWT_DRY_RUN" ] && fail "declined lock acted: $(cat "$DKWT_DRY_RUN")"
 
 # A wrong value is explained, then the process ends with a failure status.
 "$dkwt" -standby Quiet & pid=$!
-answer Duskwatch Return || fail "no invalid-value message"
+answer $pid Return || fail "no invalid-value message"
 wait $pid && fail "invalid value exits 0"
 
 # A task file starts minimised holding its task and keeps running.
@@ -89,13 +92,13 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 "$dkwt" & second=$!
-answer Message Return || fail "no other-instance message"
+answer $second Return || fail "no other-instance message"
 wait $second && fail "second copy exits 0"
 kill $first 2>/dev/null; wait $first 2>/dev/null
 
 # A missing task file is reported.
 "$dkwt" -task "$work/none.stask" & pid=$!
-answer Message Return || fail "no not-found message"
+answer $pid Return || fail "no not-found message"
 wait $pid
 
 [ $failures -eq 0 ] && echo "all binary checks passed"
