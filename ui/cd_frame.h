@@ -1,16 +1,47 @@
 #pragma once
-// The main window: owns the current task and everything around it.
+// The main window: owns the current task, the countdown engine and its timers.
+// Its methods are split by concern: cd_frame.cpp (life cycle),
+// cd_frame_layout.cpp (controls, menus, tool bar), cd_frame_handlers.cpp
+// (mode, choice, navigation, menus, now-buttons) and countdown.cpp (engine).
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <optional>
 
+#include <wx/datetime.h>
 #include <wx/frame.h>
+#include <wx/icon.h>
+#include <wx/timer.h>
 
 #include "app/cleanup_selection.h"
 #include "app/error_log.h"
 #include "app/extras_pages.h"
 #include "app/main_window.h"
+#include "app/settings.h"
 #include "app/task.h"
 #include "app/task_file.h"
 #include "app/task_host.h"
+
+class CDButton;
+class CDChoice;
+class CDMenu;
+class CDPanel;
+class CDProgBar;
+class CDRadioButton;
+class CDSpinCtrl;
+class CDStaticText;
+class CDToolBar;
+class wxBoxSizer;
+class wxButton;
+class wxCheckBox;
+class wxChoicebook;
+class wxDatePickerCtrl;
+class wxIconizeEvent;
+class wxNavigationKeyEvent;
+class wxRadioButton;
+class wxSpinCtrl;
+class wxStaticText;
 
 class CDFrame : public wxFrame, public MainWindow, public TaskHost {
  public:
@@ -29,33 +60,218 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   void SetFromTaskFile(bool fromTaskFile) override { m_fromTaskFile = fromTaskFile; }
   void SetIe7OrLater(bool installed) override { m_ie7OrLater = installed; }
   void DiscoverBrowsers() override {}
-  void BuildControls() override {}
-  void StartLoadedTask() override {}
-  void StartInteractive() override {}
+  void BuildControls() override;
+  void StartLoadedTask() override;
+  void StartInteractive() override;
 
   // TaskHost
   void LogError(int code, const wxString& message, bool showBox) override;
   bool IsTaskFileRun() const override { return m_fromTaskFile; }
   bool FileAlarmExtra() const override { return m_fileState.m_fileAlarmExtra; }
-  bool AlarmPageOn() const override { return Extras().AlarmPageOn(); }
-  bool IgnoreBrowserVersion() const override { return m_ignoreBrowserVersion; }
+  bool AlarmPageOn() const override { return Extras().AlarmPageOn() && Extras().AlarmPageEnabled(); }
+  bool IgnoreBrowserVersion() const override { return m_settings.m_ignoreBrowserVersion; }
   void CloseMainWindow() override { Close(); }
 
   // Writes the current task into the tasks folder (see SaveTaskFile).
   wxString SaveTaskFile(const wxString& name);
   const ExtrasPages& Extras() const { return m_extras ? *m_extras : m_noExtras; }
+  // The extras window registers its pages here once it exists.
+  void SetExtras(const ExtrasPages* extras) { m_extras = extras; }
 
+  // Countdown engine (countdown.cpp).
+  void OnStartTimer(wxCommandEvent& event);
+  void OnStopTimer(wxCommandEvent& event);
+  void OnFullCleanupNow(wxCommandEvent& event);
+  void OnCountdownTick(wxTimerEvent& event);
+  void OnFullCleanupTick(wxTimerEvent& event);
+  void OnTasksRefreshTick(wxTimerEvent& event);
+  void OnExecuteTick(wxTimerEvent& event);
+  std::uint32_t ComputeCountdown();
+  bool PrepareAction();
+  void RefreshCountdown();
+  void UpdateTrayStatus();
+  void StartCleanup();
+  // Stops everything armed and returns to idle (the Stop button).
+  void StopTask();
+  // Arms a full clean-up now (the button and the tray menu).
+  void StartFullCleanup();
+
+  // Task state.
   Task m_task;
   CleanupSelection m_cleanupSelection;
   TaskFileState m_fileState;
   ErrorLog m_errorLog;
+  Settings m_settings;
   bool m_fromTaskFile = false;
   bool m_ie7OrLater = false;
-  bool m_ignoreBrowserVersion = false;
   // Saved tasks counted by the saved-tasks view; none until it counted.
   std::optional<int> m_savedTaskCount;
 
+  // Countdown state.
+  std::uint32_t m_remainingSeconds = 0;
+  bool m_running = false;
+  int m_actionCode = 0;
+  bool m_scheduleMode = false;
+  bool m_progressRangePending = false;
+  bool m_relativeMode = true;
+  bool m_extrasConfigured = false;
+  bool m_cleanupSelected = false;
+  bool m_cleanupRunning = false;  // the clean-up worker is busy
+  bool m_fullCleanup = false;
+  bool m_alarmVolumeSet = false;
+  int m_daysLeft = 0;
+  int m_hoursLeft = 0;
+  int m_minutesLeft = 0;
+  int m_secondsLeft = 0;
+  wxDateTime m_now;
+  wxDateTime m_target;
+  std::int64_t m_diffMillis = 0;
+  std::int32_t m_afterWakeAlarmSeconds = 0;  // alarm length kept for the alarm after a wake-up
+
+  // The countdown runs to a deadline, so late ticks never delay the action:
+  // the monotonic clock for durations, the wall clock for "at date and time".
+  bool m_deadlineOnWallClock = false;
+  std::chrono::steady_clock::time_point m_deadlineMonotonic{};
+  std::chrono::system_clock::time_point m_deadlineWall{};
+
+  // Reminder: the engine decides when it is due; the reminder window shows
+  // these values while m_reminderShown is set.
+  int m_reminderLead = 20;  // seconds
+  bool m_reminderShown = false;
+  bool m_reminderPassed = false;  // the lead was crossed in this countdown
+  int m_reminderMinutes = 0;
+  int m_reminderSeconds = 0;
+  int m_reminderAction = 99;  // task-choice index shown in the heading; 99 = none
+  wxString m_reminderText;
+
+  // Tray: what the icon shows (the tray icon object shows it once it exists).
+  bool m_minimised = false;
+  bool m_trayShown = false;
+  int m_trayIconCode = 0;  // action code whose icon is shown
+  wxString m_trayToolTip = "Duskwatch : Idle";
+  wxIcon m_trayIcon;
+  std::array<wxIcon, 11> m_statusIcons;  // by action code
+
+  // Saved-tasks view: refreshed every 1.5 s unless suspended; the view
+  // installs the refresh and the dialog.
+  bool m_tasksRefreshSuspended = false;
+  bool m_tasksRefreshOpen = true;  // re-entrancy guard
+  std::function<void()> m_refreshSavedTasks;
+  std::function<void()> m_showSavedTasks;
+  // Opens the extras window for a task-choice index; installed by the window.
+  std::function<void(int)> m_configureExtras;
+
+  // Timers 9051..9057.
+  wxTimer m_countdownTimer;
+  wxTimer m_alarmTimer;
+  wxTimer m_monitorWakeTimer;
+  wxTimer m_resumeTimer;
+  wxTimer m_executeTimer;
+  wxTimer m_fullCleanupTimer;
+  wxTimer m_tasksRefreshTimer;
+
+  // Controls (created by BuildControls).
+  CDToolBar* m_toolBar = nullptr;
+  wxStaticText* m_toolStatusText = nullptr;
+  CDPanel* m_panelRelative = nullptr;
+  CDPanel* m_panelAbsolute = nullptr;
+  CDPanel* m_panelAction = nullptr;
+  CDPanel* m_panelProgress = nullptr;
+  CDPanel* m_panelTask = nullptr;
+  CDSpinCtrl* m_spinHours = nullptr;
+  CDSpinCtrl* m_spinMinutes = nullptr;
+  CDSpinCtrl* m_spinSeconds = nullptr;
+  CDSpinCtrl* m_spinHoursAbsolute = nullptr;
+  CDSpinCtrl* m_spinMinutesAbsolute = nullptr;
+  CDSpinCtrl* m_spinSecondsAbsolute = nullptr;
+  CDRadioButton* m_radioRelative = nullptr;
+  CDRadioButton* m_radioAbsolute = nullptr;
+  wxRadioButton* m_radioRelativeOff = nullptr;  // hidden partners that clear the two modes
+  wxRadioButton* m_radioAbsoluteOff = nullptr;
+  wxStaticText* m_onLabel = nullptr;
+  wxDatePickerCtrl* m_datePicker = nullptr;
+  CDStaticText* m_atLabel = nullptr;
+  wxCheckBox* m_repeatedCheck = nullptr;
+  wxChoicebook* m_repeatBook = nullptr;
+  wxSpinCtrl* m_repeatDays = nullptr;
+  wxSpinCtrl* m_repeatWeeks = nullptr;
+  std::array<wxCheckBox*, 7> m_weekDays{};  // Sunday first
+  CDButton* m_startButton = nullptr;
+  CDButton* m_stopButton = nullptr;
+  CDProgBar* m_progressBar = nullptr;
+  CDStaticText* m_countdownText = nullptr;
+  CDStaticText* m_taskLabel = nullptr;
+  CDChoice* m_taskChoice = nullptr;
+  wxCheckBox* m_forceCheck = nullptr;
+  wxCheckBox* m_preventStandbyCheck = nullptr;
+  wxCheckBox* m_silentModeCheck = nullptr;
+  wxCheckBox* m_logDeletedCheck = nullptr;
+  CDButton* m_configureButton = nullptr;
+  std::array<wxButton*, 8> m_nowButtons{};
+  CDMenu* m_optionsMenu = nullptr;
+
  private:
+  // Layout (cd_frame_layout.cpp).
+  void CreateToolBarTools();
+  void CreateMenus();
+  void CreateRelativeRow();
+  void CreateAbsoluteBlock();
+  wxChoicebook* CreateRepeatBook(wxWindow* parent);
+  void CreateActionRow();
+  void CreateProgressRow();
+  void CreateTaskColumn();
+  void ArrangeColumns();
+  void ApplySettings();
+
+  // Handlers (cd_frame_handlers.cpp).
+  void OnRelativeMode(wxCommandEvent& event);
+  void OnAbsoluteMode(wxCommandEvent& event);
+  void OnRepeated(wxCommandEvent& event);
+  void OnTaskChoice(wxCommandEvent& event);
+  void OnConfigure(wxCommandEvent& event);
+  void OnNowButton(wxCommandEvent& event);
+  void OnOptionMenu(wxCommandEvent& event);
+  void OnStartupMenu(wxCommandEvent& event);
+  void OnContextMenu(wxCommandEvent& event);
+  void OnSilentMode(wxCommandEvent& event);
+  void OnLogDeletedFiles(wxCommandEvent& event);
+  void OnSavedTasksTool(wxCommandEvent& event);
+  void OnExit(wxCommandEvent& event);
+  void OnAbout(wxCommandEvent& event);
+  void OnManual(wxCommandEvent& event);
+  void OnIconize(wxIconizeEvent& event);
+  void OnClose(wxCloseEvent& event);
+  void OnNavigationKey(wxNavigationKeyEvent& event);
+  // Moves the focus for a Tab leaving a panel; false lets the toolkit go on.
+  bool NavigateFrom(int focusedId, bool backward);
+  void SelectRadio(CDRadioButton* radio, bool on);
+  // Selects one mode's radio button, clears the other and refreshes.
+  void SwitchMode(bool relative);
+  // Opens the extras window for the chosen action.
+  void ConfigureExtras(int choiceIndex);
+
+  // Engine helpers (countdown.cpp).
+  // Arms the countdown timer for m_remainingSeconds from now.
+  void ArmCountdown(bool wallClock);
+  // The date picker's day at the absolute spins' time.
+  wxDateTime AbsoluteTarget() const;
+  // Seconds left to the deadline by the current clock.
+  std::uint32_t SecondsToDeadline() const;
+  void UpdateReminder(std::uint32_t previousSeconds);
+  void HideReminder();
+  // The action-code table; fromFile applies the differences of a task-file run.
+  bool PrepareActionIndex(int index, bool fromFile);
+  bool PrepareWakeUp(bool monitor);
+  void RejectAction(int index);
+  void TakeAlarmSettings();
+  void CollectCleanupSelection();
+  void HoldPreventStandby();
+  void ReleasePreventStandby();
+  void ReturnToIdle();
+
   const ExtrasPages* m_extras = nullptr;
   ExtrasPages m_noExtras;
+  CleanupSelection m_selectionBeforeFullCleanup;
+
+  wxDECLARE_EVENT_TABLE();
 };

@@ -1,0 +1,70 @@
+#pragma once
+// The notification-area icon of the main window: shows the armed action and
+// the time left, restores the window and offers the now-commands.
+#include <wx/taskbar.h>
+
+class wxIcon;
+
+// What the tray icon asks of the window that owns it.
+class TrayHost {
+ public:
+  virtual ~TrayHost() = default;
+  // A task is armed (countdown, alarm or monitor watch in progress).
+  virtual bool IsArmed() const = 0;
+  // The program was started with a task file.
+  virtual bool IsTaskFileRun() const = 0;
+  // The "Warnings" option: ask before a now-command.
+  virtual bool ShowWarnings() const = 0;
+  // Runs a now-command (1 shut down, 2 restart, 3 stand by, 4 hibernate,
+  // 5 log off, 6 monitor off, 7 lock) once the user agreed.
+  virtual bool RunNow(int code) = 0;
+  // Brings the window back, only while the icon is shown and the window hidden.
+  virtual void RestoreFromTray() = 0;
+  // The same as the window's "Full Clean-Up Now".
+  virtual void FullCleanupNow() = 0;
+  // Closes the main window without a veto; the program ends.
+  virtual void ExitProgram() = 0;
+};
+
+class CDSysTray : public wxTaskBarIcon {
+ public:
+  // Menu ids: 9999 restore, 10000..10006 the now-commands 1..7, 10007 full
+  // clean-up, 10008 exit.
+  enum : int {
+    kRestore = 9999,
+    kShutdownNow = 10000,
+    kRestartNow = 10001,
+    kStandbyNow = 10002,
+    kHibernateNow = 10003,
+    kLogOffNow = 10004,
+    kMonitorOffNow = 10005,
+    kLockNow = 10006,
+    kFullCleanupNow = 10007,
+    kExit = 10008,
+  };
+
+  explicit CDSysTray(TrayHost* host = nullptr) : m_host(host) {}
+
+  void SetHost(TrayHost* host) { m_host = host; }
+
+  // Whether the desktop has a notification area. Without one the icon would
+  // be invisible, so the window must stay reachable in the task bar instead.
+  static bool TrayAvailable() { return wxTaskBarIcon::IsAvailable(); }
+
+  // Shows the icon (or updates it) with its tool-tip.
+  bool ShowStatus(const wxIcon& icon, const wxString& toolTip);
+
+  // The right-click menu, or none while a task is armed.
+  wxMenu* CreatePopupMenu() override;
+
+ private:
+  void OnRestore(wxCommandEvent& event);
+  void OnNowCommand(wxCommandEvent& event);
+  void OnFullCleanupNow(wxCommandEvent& event);
+  void OnExit(wxCommandEvent& event);
+  void OnLeftDoubleClick(wxTaskBarIconEvent& event);
+
+  TrayHost* m_host = nullptr;
+
+  wxDECLARE_EVENT_TABLE();
+};
