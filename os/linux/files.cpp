@@ -12,23 +12,6 @@
 
 namespace os::files {
 
-namespace {
-
-bool WriteAll(int fd, const std::string& text) {
-  std::size_t done = 0;
-  while (done < text.size()) {
-    ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
-}  // namespace
 
 bool WriteLocked(const std::string& path, const std::string& text, bool truncate, int& errorCode) {
   errorCode = 0;
@@ -43,7 +26,7 @@ bool WriteLocked(const std::string& path, const std::string& text, bool truncate
     ::close(fd);
     return false;
   }
-  bool ok = WriteAll(fd, text);
+  bool ok = text_file::WriteAll(fd, text);
   if (!ok)
     errorCode = errno;
   ::close(fd);  // also releases the lock

@@ -36,20 +36,6 @@ class FileDescriptor {
   int m_fd;
 };
 
-bool WriteAll(int fd, const std::string& content) {
-  std::size_t done = 0;
-  while (done < content.size()) {
-    ssize_t written = ::write(fd, content.data() + done, content.size() - done);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(written);
-  }
-  return true;
-}
-
 // Where the bytes really go: renaming over a symbolic link would replace the
 // link itself, so write next to its target instead.
 bool ResolveTarget(const std::string& path, std::string& target) {
@@ -82,6 +68,20 @@ void SyncFolder(const std::filesystem::path& folder) {
 }
 
 }  // namespace
+
+bool WriteAll(int fd, const std::string& content) {
+  std::size_t done = 0;
+  while (done < content.size()) {
+    ssize_t written = ::write(fd, content.data() + done, content.size() - done);
+    if (written < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
 
 ReadStatus Read(const std::string& path, std::string& content, std::size_t limit) {
   content.clear();

@@ -25,6 +25,9 @@ ReadStatus Read(const std::string& path, std::string& content, std::size_t limit
 // existing one keeps its mode. No temporary file is left behind on failure.
 bool Replace(const std::string& path, const std::string& content);
 
+// Writes every byte, retrying interrupted writes.
+bool WriteAll(int fd, const std::string& content);
+
 struct Line {
   std::string text;  // without the line end
   std::string eol;   // "\n", "\r\n", or "" for a last line without one
