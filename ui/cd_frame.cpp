@@ -6,6 +6,7 @@
 #include <wx/radiobut.h>
 
 #include "os/folders.h"
+#include "os/power.h"
 #include "os/sysinfo.h"
 #include "res/art/art.h"
 #include "ui/cd_controls.h"
@@ -42,6 +43,10 @@ wxBEGIN_EVENT_TABLE(CDFrame, wxFrame)
   EVT_NAVIGATION_KEY(CDFrame::OnNavigationKey)
   EVT_TIMER(ids::kCountdownTimer, CDFrame::OnCountdownTick)
   EVT_TIMER(ids::kExecuteTimer, CDFrame::OnExecuteTick)
+  EVT_TIMER(ids::kAlarmTimer, CDFrame::OnAlarmTick)
+  EVT_TIMER(ids::kMonitorWakeTimer, CDFrame::OnMonitorWakeTick)
+  EVT_TIMER(ids::kResumeTimer, CDFrame::OnResumeTick)
+  EVT_TIMER(ids::kSuspendWatchTimer, CDFrame::OnSuspendWatchTick)
   EVT_TIMER(ids::kFullCleanupTimer, CDFrame::OnFullCleanupTick)
   EVT_TIMER(ids::kTasksRefreshTimer, CDFrame::OnTasksRefreshTick)
   EVT_CHECKBOX(ids::kRepeatedCheck, CDFrame::OnRepeated)
@@ -60,18 +65,30 @@ CDFrame::CDFrame(wxWindow* parent, wxWindowID id, const wxString& title, const w
       m_resumeTimer(this, ids::kResumeTimer),
       m_executeTimer(this, ids::kExecuteTimer),
       m_fullCleanupTimer(this, ids::kFullCleanupTimer),
-      m_tasksRefreshTimer(this, ids::kTasksRefreshTimer) {
+      m_tasksRefreshTimer(this, ids::kTasksRefreshTimer),
+      m_suspendWatchTimer(this, ids::kSuspendWatchTimer) {
   SetIcons(MainIconBundle());
   for (std::size_t code = 0; code < m_statusIcons.size(); ++code)
     m_statusIcons[code] = TrayIcon(static_cast<int>(code));
   m_trayIcon = m_statusIcons[0];
+  SubscribePowerEvents();
 }
 
 CDFrame::~CDFrame() {
   m_errorLog.WriteFooter(m_task.DescribeSystem(), m_savedTaskCount, os::sysinfo::UptimeSeconds());
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_resumeTimer, &m_executeTimer,
-                         &m_fullCleanupTimer, &m_tasksRefreshTimer})
+                         &m_fullCleanupTimer, &m_tasksRefreshTimer, &m_suspendWatchTimer})
     timer->Stop();
+  if (m_sleepSubscription != 0)
+    os::power::UnsubscribeSleepSignal(m_sleepSubscription);
+  m_afterWakeStop = true;
+  if (m_afterWakeThread.joinable())
+    m_afterWakeThread.join();
+  // The reminder has no parent: left alone it would outlive us.
+  delete m_reminder;
+  if (m_tray)
+    m_tray->RemoveIcon();
+  m_tray.reset();
   // The inhibitor must not outlive the window that asked for it.
   if (m_task.m_executionStateHeld)
     ReleasePreventStandby();

@@ -2,12 +2,17 @@
 // The main window: owns the current task, the countdown engine and its timers.
 // Its methods are split by concern: cd_frame.cpp (life cycle),
 // cd_frame_layout.cpp (controls, menus, tool bar), cd_frame_handlers.cpp
-// (mode, choice, navigation, menus, now-buttons) and countdown.cpp (engine).
+// (mode, choice, navigation, menus, now-buttons), countdown.cpp (engine),
+// cd_frame_execute.cpp (what happens at zero), cd_frame_power_events.cpp
+// (sleep and resume) and cd_frame_tray.cpp (tray icon and reminder window).
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <thread>
 
 #include <wx/datetime.h>
 #include <wx/frame.h>
@@ -22,6 +27,8 @@
 #include "app/task.h"
 #include "app/task_file.h"
 #include "app/task_host.h"
+#include "ui/cd_reminder.h"
+#include "ui/cd_systray.h"
 
 class CDButton;
 class CDChoice;
@@ -43,7 +50,7 @@ class wxRadioButton;
 class wxSpinCtrl;
 class wxStaticText;
 
-class CDFrame : public wxFrame, public MainWindow, public TaskHost {
+class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayHost, public ReminderHost {
  public:
   static constexpr long kStyle = wxCAPTION | wxRAISED_BORDER | wxCLIP_CHILDREN | wxWANTS_CHARS | wxCLOSE_BOX |
                                  wxSYSTEM_MENU | wxMINIMIZE_BOX;
@@ -72,6 +79,18 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   bool IgnoreBrowserVersion() const override { return m_settings.m_ignoreBrowserVersion; }
   void CloseMainWindow() override { Close(); }
 
+  // TrayHost (cd_frame_tray.cpp).
+  bool IsArmed() const override { return m_running; }
+  bool ShowWarnings() const override { return m_settings.m_showWarnings; }
+  bool RunNow(int code) override;
+  void RestoreFromTray() override;
+  void FullCleanupNow() override { StartFullCleanup(); }
+  void ExitProgram() override { Close(true); }
+
+  // ReminderHost (cd_frame_tray.cpp).
+  void OnReminderStop() override;
+  void OnReminderDismissed() override;
+
   // Writes the current task into the tasks folder (see SaveTaskFile).
   wxString SaveTaskFile(const wxString& name);
   const ExtrasPages& Extras() const { return m_extras ? *m_extras : m_noExtras; }
@@ -85,7 +104,6 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   void OnCountdownTick(wxTimerEvent& event);
   void OnFullCleanupTick(wxTimerEvent& event);
   void OnTasksRefreshTick(wxTimerEvent& event);
-  void OnExecuteTick(wxTimerEvent& event);
   std::uint32_t ComputeCountdown();
   bool PrepareAction();
   void RefreshCountdown();
@@ -95,6 +113,29 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   void StopTask();
   // Arms a full clean-up now (the button and the tray menu).
   void StartFullCleanup();
+
+  // End of the countdown (cd_frame_execute.cpp).
+  void OnExecuteTick(wxTimerEvent& event);
+  void OnAlarmTick(wxTimerEvent& event);
+  void OnMonitorWakeTick(wxTimerEvent& event);
+  // Performs the armed power action (releasing the inhibitor first).
+  void ExecuteAction();
+  // The save-and-register step of a repeated task at zero.
+  void ScheduleCurrentTask();
+
+  // Power notifications (cd_frame_power_events.cpp).
+  // (Re)subscribes to the system's sleep notifications; the constructor does
+  // it once.
+  void SubscribePowerEvents();
+  // The system is about to sleep (true) or has resumed (false).
+  void OnSleepSignal(bool goingToSleep);
+  // Our own suspend request was refused.
+  void OnSuspendRefused();
+  void OnSuspendWatchTick(wxTimerEvent& event);
+  void OnResumeTick(wxTimerEvent& event);
+  // The alarm and launch after an own wake-up; runs on the calling thread and
+  // reaches the window only through CallAfter.
+  void RunAfterWakeUpActions();
 
   // Task state.
   Task m_task;
@@ -119,6 +160,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   bool m_cleanupRunning = false;  // the clean-up worker is busy
   bool m_fullCleanup = false;
   bool m_alarmVolumeSet = false;
+  std::int32_t m_alarmSecondsLeft = 0;  // seconds the ringing alarm still plays
   int m_daysLeft = 0;
   int m_hoursLeft = 0;
   int m_minutesLeft = 0;
@@ -126,7 +168,24 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   wxDateTime m_now;
   wxDateTime m_target;
   std::int64_t m_diffMillis = 0;
-  std::int32_t m_afterWakeAlarmSeconds = 0;  // alarm length kept for the alarm after a wake-up
+  std::atomic<std::int32_t> m_afterWakeAlarmSeconds{0};  // alarm length kept for the alarm after a wake-up
+  // Set by the wake-up timer's owner when it arms the timer: sound the alarm
+  // after the machine woke by it.
+  std::atomic<bool> m_alarmAfterWakeUp{false};
+  // The system woke before its wake-up time (or the wake-up callback ran).
+  std::atomic<bool> m_woken{false};
+  // When the standby or hibernation was requested (epoch seconds).
+  std::int64_t m_standbyBegan = 0;
+  // Cancels the armed wake-up timer after an early resume; installed by the
+  // wake-up timer's owner. Returns 0, or the code to log (10589 cancelling,
+  // 10590 unregistering failed).
+  std::function<int()> m_cancelWakeUpTimer;
+  // An accepted own suspend must start sleeping within this time, or it
+  // counts as refused.
+  static constexpr std::chrono::seconds kSuspendGrace{10};
+  std::chrono::steady_clock::time_point m_suspendDeadline{};
+  bool m_sleeping = false;  // between PrepareForSleep(true) and (false)
+  unsigned m_sleepSubscription = 0;
 
   // The countdown runs to a deadline, so late ticks never delay the action:
   // the monotonic clock for durations, the wall clock for "at date and time".
@@ -143,6 +202,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   int m_reminderSeconds = 0;
   int m_reminderAction = 99;  // task-choice index shown in the heading; 99 = none
   wxString m_reminderText;
+  CDReminder* m_reminder = nullptr;  // created when first due; destroyed with the window
 
   // Tray: what the icon shows (the tray icon object shows it once it exists).
   bool m_minimised = false;
@@ -151,6 +211,10 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   wxString m_trayToolTip = "Duskwatch : Idle";
   wxIcon m_trayIcon;
   std::array<wxIcon, 11> m_statusIcons;  // by action code
+  std::unique_ptr<CDSysTray> m_tray;     // created on the first minimise
+  // Minimising hides the window into the notification area; without one
+  // (no tray on this desktop) the window stays iconized in the task bar.
+  bool m_hideToTray = CDSysTray::TrayAvailable();
 
   // Saved-tasks view: refreshed every 1.5 s unless suspended; the view
   // installs the refresh and the dialog.
@@ -169,6 +233,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   wxTimer m_executeTimer;
   wxTimer m_fullCleanupTimer;
   wxTimer m_tasksRefreshTimer;
+  wxTimer m_suspendWatchTimer;  // an accepted own suspend must begin soon
 
   // Controls (created by BuildControls).
   CDToolBar* m_toolBar = nullptr;
@@ -268,6 +333,30 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost {
   void HoldPreventStandby();
   void ReleasePreventStandby();
   void ReturnToIdle();
+
+  // End of the countdown (cd_frame_execute.cpp).
+  bool AlarmPageSwitchedOn() const;
+  bool AlarmExtraOn() const;
+  bool LaunchExtraOn() const;
+  bool ExitAfterLaunchOn() const;
+  void LaunchExtra();
+  void RingAlarm();
+  void ResetArmed();
+  void ExecutePowerOrCleanup();
+  void FinishAlarm();
+  // A task-file run is over: the window closes (destroy: no veto).
+  void EndTaskFileRun(bool destroy);
+  void StartAfterWakeUpThread();
+
+  // Tray and reminder (cd_frame_tray.cpp).
+  void ShowTrayStatus();
+  void ShowReminderWindow();
+  void UpdateReminderWindow();
+  void HideReminderWindow();
+
+  // The after-wake-up thread; joined when the window goes.
+  std::thread m_afterWakeThread;
+  std::atomic<bool> m_afterWakeStop{false};
 
   const ExtrasPages* m_extras = nullptr;
   ExtrasPages m_noExtras;

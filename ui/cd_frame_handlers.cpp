@@ -1,5 +1,5 @@
 // Handlers of the main window: modes, repetition, task choice, keyboard
-// navigation, menus, option check boxes, now-buttons, minimise and close.
+// navigation, menus, option check boxes, now-buttons and close.
 #include <wx/aboutdlg.h>
 #include <wx/checkbox.h>
 #include <wx/choicebk.h>
@@ -182,14 +182,6 @@ void CDFrame::OnManual(wxCommandEvent&) {
   info.SetDescription("Check website for documentation.");
   info.SetWebSite(kWebSite);
   wxAboutBox(info, this);
-}
-
-void CDFrame::OnIconize(wxIconizeEvent& event) {
-  // Until the tray icon exists the window stays in the task bar while
-  // minimised, so it can always be restored.
-  m_minimised = event.IsIconized();
-  if (m_minimised)
-    UpdateTrayStatus();
 }
 
 void CDFrame::OnClose(wxCloseEvent& event) {

@@ -60,6 +60,7 @@ enum : int {
   kExecuteTimer = 9055,
   kFullCleanupTimer = 9056,
   kTasksRefreshTimer = 9057,
+  kSuspendWatchTimer = 9058,
   kCleanupEvent = 9111,
   kRepeatedCheck = 9112,
   kSavedTasksTool = 9117,

@@ -374,6 +374,7 @@ void CDFrame::UpdateReminder(std::uint32_t previousSeconds) {
       m_remainingSeconds > 0) {
     m_reminderPassed = true;
     m_reminderShown = true;
+    ShowReminderWindow();
   }
   if (!m_reminderShown)
     return;
@@ -381,6 +382,7 @@ void CDFrame::UpdateReminder(std::uint32_t previousSeconds) {
   m_reminderSeconds = static_cast<int>(m_remainingSeconds % 60);
   m_reminderAction = m_fromTaskFile ? m_fileState.m_fileTaskIndex : m_taskChoice->GetSelection();
   m_reminderText = m_fromTaskFile ? m_fileState.m_fileReminderText : Extras().ReminderText();
+  UpdateReminderWindow();
 }
 
 void CDFrame::HideReminder() {
@@ -390,6 +392,7 @@ void CDFrame::HideReminder() {
   m_reminderSeconds = 0;
   m_reminderAction = 99;
   m_reminderShown = false;
+  HideReminderWindow();
 }
 
 void CDFrame::RefreshCountdown() {
@@ -443,6 +446,7 @@ void CDFrame::UpdateTrayStatus() {
   m_trayToolTip = *tip;
   m_trayIconCode = m_actionCode;
   m_trayIcon = m_statusIcons[static_cast<std::size_t>(m_actionCode)];
+  ShowTrayStatus();
 }
 
 // ---- Stop ------------------------------------------------------------------
@@ -468,6 +472,8 @@ void CDFrame::StopTask() {
   m_task.m_defaultAlarmPlaying = false;
   m_task.m_customAlarmPlaying = false;
   m_remainingSeconds = 0;
+  // Nothing runs any more: other programs may suspend the machine again.
+  ReleasePreventStandby();
   RefreshCountdown();
   if (m_startButton->IsEnabled())
     m_startButton->SetFocus();
@@ -507,18 +513,6 @@ void CDFrame::OnFullCleanupTick(wxTimerEvent&) {
   for (bool* flag : {&m_task.m_shutdown, &m_task.m_restart, &m_task.m_standby, &m_task.m_hibernate,
                      &m_task.m_logoff, &m_task.m_cleanup, &m_task.m_launch, &m_task.m_lock})
     *flag = false;
-}
-
-void CDFrame::OnExecuteTick(wxTimerEvent&) {
-  if (m_cleanupRunning)
-    return;
-  m_executeTimer.Stop();
-  // The executor proper (the action, the alarm, the schedule) takes over
-  // here; for now the countdown ends without acting.
-  ReleasePreventStandby();
-  ReturnToIdle();
-  if (m_fromTaskFile)
-    Close();
 }
 
 void CDFrame::ReturnToIdle() {

@@ -71,10 +71,11 @@ wait $pid || fail "declined lock exit status"
 answer $pid Return || fail "no invalid-value message"
 wait $pid && fail "invalid value exits 0"
 
-# A task file starts minimised holding its task and keeps running.
+# A task file starts minimised holding its task, acts, and ends by itself.
 mkdir -p "$XDG_DATA_HOME/DKWT-Tasks"
 task=$XDG_DATA_HOME/DKWT-Tasks/shutdown.stask
 printf '[REMINDER]\nSecondes=\n[FORCE]\nforced=1\n' >"$task"
+: >"$DKWT_DRY_RUN"
 "$dkwt" -task "$task" & pid=$!
 found=""
 for _ in $(seq 1 100); do
@@ -83,7 +84,16 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 [ -n "$found" ] || fail "task-file run shows no main window"
-kill $pid 2>/dev/null; wait $pid 2>/dev/null
+for _ in $(seq 1 100); do
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 $pid 2>/dev/null; then
+  fail "task-file run still running after 10 s"
+  kill $pid 2>/dev/null
+fi
+wait $pid 2>/dev/null
+grep -qx "poweroff force=1" "$DKWT_DRY_RUN" || fail "task-file run recorded: $(cat "$DKWT_DRY_RUN")"
 
 # An interactive start beside a running copy is refused with its process id.
 "$dkwt" & first=$!

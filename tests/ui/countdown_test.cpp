@@ -355,12 +355,14 @@ TEST_F(Countdown, PreventStandbyHoldsTheInhibitor) {
   EXPECT_FALSE(frame->m_task.m_preventStandby) << "the request is used up";
   EXPECT_EQ(DryRun(), "inhibit what=sleep:idle mode=block\n");
   Click(frame->m_stopButton);
-  EXPECT_TRUE(frame->m_task.m_executionStateHeld) << "Stop keeps it";
+  EXPECT_FALSE(frame->m_task.m_executionStateHeld) << "nothing runs after Stop: others may suspend again";
   Click(frame->m_startButton);
+  EXPECT_TRUE(frame->m_task.m_executionStateHeld);
   Tick(2);
   Fire(frame->m_executeTimer);
   EXPECT_FALSE(frame->m_task.m_executionStateHeld) << "let go when the task ends";
-  EXPECT_EQ(DryRun(), "inhibit what=sleep:idle mode=block\nuninhibit\n");
+  EXPECT_EQ(DryRun(), "inhibit what=sleep:idle mode=block\nuninhibit\ninhibit what=sleep:idle mode=block\n"
+                      "uninhibit\npoweroff force=0\n");
 }
 
 TEST_F(Countdown, FullCleanupNowSelectsAllThenRestores) {

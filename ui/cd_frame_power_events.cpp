@@ -1,0 +1,115 @@
+// The system's sleep and resume notifications, and what follows a wake-up.
+//
+// How the power notifications of the original design map onto logind:
+//   query suspend   Other programs' suspend requests are refused by the
+//                   "block" sleep inhibitor held while a prevented countdown
+//                   runs (countdown.cpp); logind itself says no to them.
+//   suspend failed  Our own suspend counts as refused when the logind call
+//                   fails, or when it was accepted but PrepareForSleep(true)
+//                   does not arrive within kSuspendGrace. Either way, with
+//                   m_suspendRequested set: "Suspention was denied !".
+//   resumed         PrepareForSleep(false).
+#include <wx/app.h>
+
+#include "app/clock.h"
+#include "app/message_box.h"
+#include "os/power.h"
+#include "ui/cd_frame.h"
+
+void CDFrame::SubscribePowerEvents() {
+  if (m_sleepSubscription != 0)
+    os::power::UnsubscribeSleepSignal(m_sleepSubscription);
+  // Delivered on the GUI thread; the destructor unsubscribes.
+  m_sleepSubscription = os::power::SubscribeSleepSignal([this](bool goingToSleep) { OnSleepSignal(goingToSleep); });
+}
+
+void CDFrame::OnSleepSignal(bool goingToSleep) {
+  m_sleeping = goingToSleep;
+  m_suspendWatchTimer.Stop();
+  if (goingToSleep)
+    return;
+  Task& task = m_task;
+  task.m_suspendRequested = false;
+  if (task.m_systemWakeUp) {
+    const std::int64_t slept = EpochSeconds() - m_standbyBegan;
+    if (slept < task.m_activeWakeUpSeconds) {
+      // Woken before our own timer: it must not fire later.
+      m_woken = true;
+      task.m_resumedByOwnTimer = false;
+      m_resumeTimer.Start(1000);
+    } else {
+      task.m_resumedByOwnTimer = true;
+    }
+    task.m_systemWakeUp = false;
+  }
+}
+
+void CDFrame::OnSuspendWatchTick(wxTimerEvent&) {
+  if (m_sleeping) {
+    m_suspendWatchTimer.Stop();
+    return;
+  }
+  if (CurrentClock().Monotonic() < m_suspendDeadline)
+    return;
+  m_suspendWatchTimer.Stop();
+  OnSuspendRefused();
+}
+
+void CDFrame::OnSuspendRefused() {
+  if (!m_task.m_suspendRequested)
+    return;
+  m_task.m_suspendRequested = false;
+  ShowMessage("Suspention was denied !", "Message", wxOK, this);
+}
+
+void CDFrame::OnResumeTick(wxTimerEvent&) {
+  if (!m_woken)
+    return;
+  // Let the system settle after waking.
+  CurrentClock().Sleep(std::chrono::milliseconds(1000));
+  if (m_cancelWakeUpTimer) {
+    const int failure = m_cancelWakeUpTimer();
+    if (failure != 0)
+      LogError(failure, "Unexpected Error occured.", false);
+  }
+  m_resumeTimer.Stop();
+  m_woken = false;
+  if (m_fromTaskFile)
+    Close();
+}
+
+// ---- After a wake-up -------------------------------------------------------
+
+void CDFrame::StartAfterWakeUpThread() {
+  if (m_afterWakeThread.joinable())
+    m_afterWakeThread.join();
+  m_afterWakeStop = false;
+  m_afterWakeThread = std::thread([this] { RunAfterWakeUpActions(); });
+}
+
+void CDFrame::RunAfterWakeUpActions() {
+  Task& task = m_task;
+  if (!task.m_resumedByOwnTimer)
+    return;
+  if (m_alarmAfterWakeUp && task.PlayAlarm()) {
+    CallAfter([this] {
+      m_running = true;
+      RefreshCountdown();
+    });
+    const bool custom = task.m_customTone && !task.m_tonePath.empty();
+    for (std::int32_t left = m_afterWakeAlarmSeconds; left > 0 && !m_afterWakeStop; --left) {
+      CurrentClock().Sleep(std::chrono::milliseconds(1000));
+      const bool playing = custom ? task.m_customAlarm && task.m_customAlarm->IsPlaying() : task.m_alarmSound.IsPlaying();
+      if (!playing)
+        break;
+    }
+    task.StopAlarm();
+    CallAfter([this] {
+      m_running = false;
+      m_actionCode = 0;
+      RefreshCountdown();
+    });
+  }
+  if (task.m_launchAfterWakeUp)
+    CallAfter([this] { m_task.LaunchFile(m_task.m_launchPath); });
+}
