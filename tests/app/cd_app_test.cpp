@@ -11,6 +11,7 @@
 #include <wx/frame.h>
 
 #include "app/cd_app.h"
+#include "tests/support/scripted_app.h"
 #include "app/main_window.h"
 #include "app/task.h"
 #include "app/task_host.h"
@@ -58,40 +59,9 @@ class FakeMainWindow : public MainWindow, public TaskHost {
   std::vector<int> loggedCodes;
 };
 
-// Constructing an application object makes it the toolkit's current one;
-// the test program's own must come back afterwards.
-struct CurrentAppKeeper {
-  wxAppConsole* previous = wxApp::GetInstance();
-  ~CurrentAppKeeper() { wxApp::SetInstance(previous); }
-};
-
-class TestApp : private CurrentAppKeeper, public CDApp {
+class TestApp : public ScriptedApp {
  public:
-  TestApp() { SetAppName("DKWT"); }
   ~TestApp() override { delete window; }
-
-  // Parses like start-up does; false on a parse error.
-  bool Parse(const std::vector<std::string>& arguments) {
-    wxCmdLineParser parser;
-    OnInitCmdLine(parser);
-    std::vector<std::string> words = {"DKWT"};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& word : words)
-      argv.push_back(word.data());
-    argv.push_back(nullptr);
-    parser.SetCmdLine(static_cast<int>(words.size()), argv.data());
-    if (parser.Parse(false) != 0)
-      return false;
-    return OnCmdLineParsed(parser);
-  }
-
-  bool Start(const std::vector<std::string>& arguments) {
-    if (!Parse(arguments))
-      return false;
-    m_keyTables.Fill();
-    return StartupBody();
-  }
 
   FakeMainWindow* window = nullptr;
   std::vector<std::pair<ImmediateCommand, bool>> commands;

@@ -1,0 +1,43 @@
+#pragma once
+// The application object's start-up run in process with a scripted command
+// line; subclasses supply the main window.
+#include <string>
+#include <vector>
+
+#include <wx/cmdline.h>
+
+#include "app/cd_app.h"
+
+// Constructing an application object makes it the toolkit's current one;
+// the test program's own must come back afterwards.
+struct CurrentAppKeeper {
+  wxAppConsole* previous = wxApp::GetInstance();
+  ~CurrentAppKeeper() { wxApp::SetInstance(previous); }
+};
+
+class ScriptedApp : private CurrentAppKeeper, public CDApp {
+ public:
+  ScriptedApp() { SetAppName("DKWT"); }
+
+  // Parses like start-up does; false on a parse error.
+  bool Parse(const std::vector<std::string>& arguments) {
+    wxCmdLineParser parser;
+    OnInitCmdLine(parser);
+    std::vector<std::string> words = {"DKWT"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (auto& word : words)
+      argv.push_back(word.data());
+    argv.push_back(nullptr);
+    parser.SetCmdLine(static_cast<int>(words.size()), argv.data());
+    return parser.Parse(false) == 0 && OnCmdLineParsed(parser);
+  }
+
+  // Parses, then runs the start-up body as OnInit would.
+  bool Start(const std::vector<std::string>& arguments) {
+    if (!Parse(arguments))
+      return false;
+    m_keyTables.Fill();
+    return StartupBody();
+  }
+};
