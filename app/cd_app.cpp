@@ -100,7 +100,7 @@ void CDApp::CheckOtherInstance() {
     return;
   const std::uint32_t self = os::processes::CurrentId();
   for (const auto& process : processes) {
-    if (process.pid != 0 && process.pid != self && process.name == kInstanceName) {
+    if (process.pid != 0 && process.pid != self && process.name == m_instanceName) {
       m_otherInstanceRunning = true;
       m_otherInstancePid = process.pid;
       return;

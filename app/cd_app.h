@@ -3,6 +3,7 @@
 // roads — an immediate command, a task-file run, or the interactive start.
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include <wx/app.h>
 #include <wx/gdicmn.h>
@@ -57,6 +58,9 @@ class CDApp : public wxApp {
 
   // The executable name another instance is recognised by.
   static const char* const kInstanceName;
+  // The name this process looks for (tests use a name of their own, so that
+  // a real Duskwatch running beside them cannot change their outcome).
+  std::string m_instanceName = kInstanceName;
 
  protected:
   // The main window (created hidden); the executable supplies the real one.

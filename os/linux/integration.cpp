@@ -149,8 +149,10 @@ std::string ExecArgument(const std::string& argument) {
 
 std::string ExecLine(const std::string& executable, const std::vector<std::string>& arguments) {
   std::string line = ExecArgument(executable);
-  for (const auto& argument : arguments)
-    line += " " + ExecArgument(argument);
+  for (const auto& argument : arguments) {
+    line += ' ';
+    line += ExecArgument(argument);
+  }
   return line;
 }
 
@@ -322,9 +324,11 @@ bool WriteServiceMenu(const std::string& dataHome, const std::vector<Command>& c
 
 bool WriteScript(const std::string& dataHome, const Command& command, int& errorCode) {
   std::string script = "#!/bin/sh\nexec " + ShellQuote(command.executable);
-  for (const auto& argument : command.arguments)
-    script += " " + ShellQuote(argument);
-  script += "\n";
+  for (const auto& argument : command.arguments) {
+    script += ' ';
+    script += ShellQuote(argument);
+  }
+  script += '\n';
   return WriteFileAtomically(ScriptsFolder(dataHome) + "/" + command.label, script, 0755, errorCode);
 }
 

@@ -6,4 +6,4 @@ target_link_libraries(dkwt_install_context_commands PRIVATE dkwt_app)
 add_test(NAME IntegrationCommands.RunTheProgramUnderDryRun
   COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/integration_commands.sh $<TARGET_FILE:DKWT>
           $<TARGET_FILE:dkwt_install_context_commands>)
-set_tests_properties(IntegrationCommands.RunTheProgramUnderDryRun PROPERTIES TIMEOUT 180)
+set_tests_properties(IntegrationCommands.RunTheProgramUnderDryRun PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)

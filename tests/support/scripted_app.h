@@ -7,6 +7,7 @@
 #include <wx/cmdline.h>
 
 #include "app/cd_app.h"
+#include "os/processes.h"
 
 // Constructing an application object makes it the toolkit's current one;
 // the test program's own must come back afterwards.
@@ -17,7 +18,13 @@ struct CurrentAppKeeper {
 
 class ScriptedApp : private CurrentAppKeeper, public CDApp {
  public:
-  ScriptedApp() { SetAppName("DKWT"); }
+  ScriptedApp() {
+    SetAppName("DKWT");
+    m_instanceName = InstanceName();
+  }
+
+  // What other copies are called in tests: unique to this test program.
+  static std::string InstanceName() { return "DKWT-test-" + std::to_string(os::processes::CurrentId()); }
 
   // Parses like start-up does; false on a parse error.
   bool Parse(const std::vector<std::string>& arguments) {
