@@ -233,34 +233,6 @@ TEST_F(StartupTest, UncreatableTasksFolderIsReportedOnlyInteractively) {
   EXPECT_TRUE(messages.messages[0].text.StartsWith("Error creating the tasks folder.\n\nError:\t"));
 }
 
-// A copy of a harmless program under the instance name, as a second "DKWT".
-class OtherInstance {
- public:
-  explicit OtherInstance(const std::filesystem::path& folder) {
-    const std::string name = ScriptedApp::InstanceName();
-    const auto copy = folder / name;
-    std::filesystem::copy_file("/bin/sleep", copy, std::filesystem::copy_options::overwrite_existing);
-    pid = fork();
-    if (pid == 0) {
-      execl(copy.c_str(), name.c_str(), "30", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    // Wait until the child runs the copied executable.
-    for (int i = 0; i < 200; ++i) {
-      std::error_code ignored;
-      auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", ignored);
-      if (exe.filename() == name)
-        break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-  }
-  ~OtherInstance() {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-  pid_t pid = 0;
-};
-
 TEST_F(StartupTest, SecondInteractiveCopyIsRefused) {
   OtherInstance other(sandbox.Tmp());
   EXPECT_FALSE(app.Start({}));

@@ -1,7 +1,14 @@
 #pragma once
 // The application object's start-up run in process with a scripted command
 // line; subclasses supply the main window.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <wx/cmdline.h>
@@ -47,4 +54,33 @@ class ScriptedApp : private CurrentAppKeeper, public CDApp {
     m_keyTables.Fill();
     return StartupBody();
   }
+};
+
+// A copy of a harmless program under the tests' instance name: another
+// "DKWT" that this test started and ends itself.
+class OtherInstance {
+ public:
+  explicit OtherInstance(const std::filesystem::path& folder) {
+    const std::string name = ScriptedApp::InstanceName();
+    const auto copy = folder / name;
+    std::filesystem::copy_file("/bin/sleep", copy, std::filesystem::copy_options::overwrite_existing);
+    pid = fork();
+    if (pid == 0) {
+      execl(copy.c_str(), name.c_str(), "30", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Wait until the child runs the copied executable.
+    for (int i = 0; i < 200; ++i) {
+      std::error_code ignored;
+      auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", ignored);
+      if (exe.filename() == name)
+        break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  ~OtherInstance() {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  pid_t pid = 0;
 };

@@ -136,28 +136,7 @@ TEST_F(TaskFileRun, ReminderDoubleClickEndsTheRunWithoutActing) {
 }
 
 TEST_F(TaskFileRun, AnotherCopyRunningAddsItsReminder) {
-  // A harmless process that goes by our name, our own child so that we
-  // reap it ourselves.
-  const auto twin = sandbox.Root() / "DKWT";
-  std::filesystem::copy_file("/bin/sleep", twin);
-  FILE* pipe = popen(("echo $$; exec " + twin.string() + " 30").c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  int pid = 0;
-  ASSERT_EQ(fscanf(pipe, "%d", &pid), 1);
-  struct Reaper {
-    FILE* pipe;
-    int pid;
-    ~Reaper() {
-      std::system(("kill " + std::to_string(pid)).c_str());
-      pclose(pipe);
-    }
-  } reaper{pipe, pid};
-  std::string name;
-  for (int i = 0; i < 200 && name != "DKWT"; ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream("/proc/" + std::to_string(pid) + "/comm") >> name;
-  }
-  ASSERT_EQ(name, "DKWT");
+  OtherInstance other(sandbox.Root());
 
   StartupApp app;
   ASSERT_TRUE(app.Start({"-task", WriteTask("lock.stask", "")}));

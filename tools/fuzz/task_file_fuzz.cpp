@@ -1,0 +1,54 @@
+// Task files come from disk and from the scheduler's command line: any bytes
+// must give a clean yes or no, never a crash.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <wx/init.h>
+
+#include "app/task.h"
+#include "app/task_file.h"
+#include "os/profile.h"
+
+namespace {
+
+std::string TempFile() {
+  static const std::string path =
+      (std::filesystem::temp_directory_path() / ("dkwt-fuzz-" + std::to_string(std::rand()) + ".stask")).string();
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  static wxInitializer toolkit;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  {
+    std::ofstream out(TempFile(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+  }
+  TaskFileKeys keys;
+  keys.Fill();
+  for (int index = 0; index < 10; ++index) {
+    Task task;
+    CleanupSelection selection;
+    TaskFileState state;
+    state.m_fileTaskIndex = index;
+    ReadTaskFile(wxString::FromUTF8(TempFile()), keys, task, selection, state);
+  }
+  // The same bytes as a write: the profile writer must keep the file readable.
+  os::profile::WriteString(TempFile(), "FORCE", "forced", "1");
+  os::profile::GetString(TempFile(), "FORCE", "forced", "$$default");
+
+  TaskFileName name;
+  const wxString path = wxString::FromUTF8(bytes.data(), bytes.size());
+  ParseTaskFileName(path, true, name);
+  ParseTaskFileName(path, false, name);
+  return 0;
+}
