@@ -56,6 +56,13 @@ void Inform(const wxString& text, const wxString& caption) {
 
 CDApp::CDApp() = default;
 
+int CDApp::RunDueCheck(int argc, char** argv, DueCheck check) {
+  // Not among the options, so the usage text never shows it.
+  if (argc != 3 || std::string(argv[1]) != "-due")
+    return -1;
+  return check(argv[2]);
+}
+
 void CDApp::OnInitCmdLine(wxCmdLineParser& parser) {
   // No built-in options: there is no --help or --verbose.
   parser.SetDesc(kOptions);
@@ -230,13 +237,17 @@ bool CDApp::TaskFileRun() {
 
   if (!wxFileExists(m_taskFilePath)) {
     // The scheduler started a task that was switched off meanwhile.
-    if (strictNames && wxFileExists(twin))
+    if (strictNames && wxFileExists(twin)) {
+      s_exitCode = 0;
       return false;
+    }
     Inform(wxString::Format("Input file:\n\n%s\n\nwas not found!.\nPress OK to exit.", m_taskFilePath), "Message");
     return false;
   }
-  if (strictNames && fileName.StartsWith("0"))
+  if (strictNames && fileName.StartsWith("0")) {
+    s_exitCode = 0;
     return false;
+  }
 
   CreateFrame(wxPoint(160, 160), wxSize(664, 480));
   Task& task = m_frame->CurrentTask();

@@ -52,9 +52,17 @@ class CDApp : public wxApp {
   wxString m_taskTypeWord;
   wxString m_taskActiveFlag;
 
-  // Exit status of an immediate command that ended start-up: 0 done or
-  // declined, 1 failed or invalid; -1 when start-up ended otherwise.
+  // Exit status when start-up ended without a window: an immediate command
+  // 0 done or declined, 1 failed or invalid; 0 for a scheduled start of a
+  // switched-off task (the scheduler must not count it as failed); -1 when
+  // start-up ended otherwise.
   static int s_exitCode;
+
+  // The scheduler's hidden "-due <task file>" check runs before the toolkit
+  // starts, since it needs no display. Returns the check's exit status, or
+  // -1 when the command line is no such check.
+  using DueCheck = int (*)(const std::string& taskFile);
+  static int RunDueCheck(int argc, char** argv, DueCheck check);
 
   // The executable name another instance is recognised by.
   static const char* const kInstanceName;

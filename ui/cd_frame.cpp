@@ -72,6 +72,7 @@ CDFrame::CDFrame(wxWindow* parent, wxWindowID id, const wxString& title, const w
     m_statusIcons[code] = TrayIcon(static_cast<int>(code));
   m_trayIcon = m_statusIcons[0];
   SubscribePowerEvents();
+  m_refreshSavedTasks = [this] { RefreshSavedTasks(); };
 }
 
 CDFrame::~CDFrame() {

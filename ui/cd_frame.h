@@ -31,6 +31,7 @@
 #include "ui/cd_systray.h"
 
 class CDButton;
+class CDDialog;
 class CDChoice;
 class CDMenu;
 class CDPanel;
@@ -120,8 +121,11 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   void OnMonitorWakeTick(wxTimerEvent& event);
   // Performs the armed power action (releasing the inhibitor first).
   void ExecuteAction();
-  // The save-and-register step of a repeated task at zero.
+  // The save-and-register step of a repeated task at zero
+  // (cd_frame_saved_tasks.cpp, like the saved-tasks view).
   void ScheduleCurrentTask();
+  // Builds the saved-tasks list and shows its counts on the tool bar.
+  void RefreshSavedTasks();
 
   // Power notifications (cd_frame_power_events.cpp).
   // (Re)subscribes to the system's sleep notifications; the constructor does
@@ -222,6 +226,9 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   bool m_tasksRefreshOpen = true;  // re-entrancy guard
   std::function<void()> m_refreshSavedTasks;
   std::function<void()> m_showSavedTasks;
+  CDDialog* m_savedTasksDialog = nullptr;  // created by the first refresh, kept
+  // The program the scheduler starts; empty: this executable.
+  wxString m_schedulerExecutable;
   // Opens the extras window for a task-choice index; installed by the window.
   std::function<void(int)> m_configureExtras;
 

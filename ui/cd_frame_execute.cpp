@@ -15,10 +15,6 @@ namespace {
 
 const char kUnexpected[] = "Unexpected Error occured.";
 
-// Registering with the system's scheduler comes with the scheduler; until
-// then a repeated task is saved and this failure logged.
-constexpr int kScheduleRegisterFailed = 10617;
-
 // Flags cleared once a power action or clean-up has been issued.
 constexpr bool Task::*kIssuedFlags[] = {&Task::m_shutdown, &Task::m_restart, &Task::m_standby, &Task::m_hibernate,
                                         &Task::m_logoff,   &Task::m_cleanup, &Task::m_launch,  &Task::m_lock};
@@ -252,15 +248,6 @@ void CDFrame::ExecuteAction() {
   }
   if (m_startButton->IsEnabled())
     m_startButton->SetFocus();
-}
-
-void CDFrame::ScheduleCurrentTask() {
-  m_tasksRefreshSuspended = true;
-  // No name is asked for yet: the moment of saving names the task.
-  const wxDateTime now(static_cast<time_t>(EpochSeconds()));
-  SaveTaskFile(now.Format("Task_%Y%m%d_%H%M%S"));
-  LogError(kScheduleRegisterFailed, "Add Task to WTS failed", false);
-  m_tasksRefreshSuspended = false;
 }
 
 // ---- The alarm -------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "app/cd_app.h"
 #include "app/clock.h"
 #include "res/art/art.h"
+#include "sched/schedule.h"
 #include "ui/cd_frame.h"
 
 class DuskwatchApp : public CDApp {
@@ -31,6 +32,8 @@ class DuskwatchApp : public CDApp {
 wxIMPLEMENT_APP_NO_MAIN(DuskwatchApp);
 
 int main(int argc, char** argv) {
+  if (int due = CDApp::RunDueCheck(argc, argv, &DueExitStatus); due >= 0)
+    return due;
   int result = wxEntry(argc, argv);
   // Scripts calling an immediate command learn whether it was carried out.
   return CDApp::s_exitCode >= 0 ? CDApp::s_exitCode : result;

@@ -119,6 +119,18 @@ wxBitmap LogoBitmap() { return Picture("logo"); }
 
 wxBitmap SavedTasksToolBitmap() { return Picture("tool_saved_tasks"); }
 
+wxBitmap SavedTasksDialogToolBitmap(SavedTasksDialogTool tool) {
+  switch (tool) {
+    case SavedTasksDialogTool::Toggle:
+      return Picture("tool_task_toggle");
+    case SavedTasksDialogTool::Delete:
+      return Picture("tool_task_delete");
+    case SavedTasksDialogTool::OpenFolder:
+      break;
+  }
+  return Picture("tool_tasks_folder");
+}
+
 wxBitmap ExtrasPageBitmap(ExtrasPage page, bool on) {
   const char* name = "alarm";
   switch (page) {

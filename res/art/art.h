@@ -19,6 +19,10 @@ wxBitmap LogoBitmap();
 // The saved-tasks tool of the main window's toolbar, 24 x 24.
 wxBitmap SavedTasksToolBitmap();
 
+// The tools of the saved-tasks dialog, 24 x 24.
+enum class SavedTasksDialogTool { Toggle, Delete, OpenFolder };
+wxBitmap SavedTasksDialogToolBitmap(SavedTasksDialogTool tool);
+
 enum class ExtrasPage { Alarm, Monitor, Wakeup, Launch };
 
 // The picture of an extras page in its on or off state, 48 x 48.
