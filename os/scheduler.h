@@ -39,10 +39,9 @@ enum Failure : int {
   kUnsafeText = 2,    // a name or path with a line break or NUL cannot be carried
   kWriteUnits = 3,    // the unit files could not be written or removed
   kReload = 4,        // the user manager did not reload its units
-  kEnable = 5,        // enabling the timer failed
-  kStart = 6,         // (re)starting the timer failed
-  kReadCrontab = 7,
-  kWriteCrontab = 8,
+  kEnable = 5,        // enabling and starting the timer failed
+  kReadCrontab = 6,
+  kWriteCrontab = 7,
 };
 
 // Registers the job, replacing an entry of the same name. Returns kDone or

@@ -18,4 +18,4 @@ bool RegisterRepeatedTask(const wxString& taskFile, const RepeatSchedule& schedu
 
 // Code logged when the summary could not be written (the scheduler's own
 // failures use its step numbers below this).
-constexpr int kSummaryWriteFailed = 9;
+constexpr int kSummaryWriteFailed = 8;

@@ -48,9 +48,9 @@ std::int64_t LocalDay(std::int64_t instant) {
   return DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-// The instant of the schedule's time of day on a local calendar day; a time
-// that a clock change skips falls after the change, like the system's timers.
-std::int64_t LocalInstant(std::int64_t days, const RepeatSchedule& schedule) {
+// The instant of the schedule's time of day on a local calendar day; none on
+// the day a clock change skips that time (the system's timers skip it too).
+std::optional<std::int64_t> LocalInstant(std::int64_t days, const RepeatSchedule& schedule) {
   std::tm local{};
   int year = 0, month = 0, day = 0;
   CivilFromDays(days, year, month, day);
@@ -61,7 +61,10 @@ std::int64_t LocalInstant(std::int64_t days, const RepeatSchedule& schedule) {
   local.tm_min = schedule.minute;
   local.tm_sec = schedule.second;
   local.tm_isdst = -1;
-  return static_cast<std::int64_t>(std::mktime(&local));
+  const std::time_t instant = std::mktime(&local);
+  if (local.tm_hour != schedule.hour || local.tm_min != schedule.minute || local.tm_mday != day)
+    return std::nullopt;
+  return static_cast<std::int64_t>(instant);
 }
 
 bool IsRunDay(const RepeatSchedule& schedule, std::int64_t days) {
@@ -153,8 +156,8 @@ bool IsRunDue(const RepeatSchedule& schedule, std::int64_t now) {
   for (std::int64_t day = today - 1; day <= today + 1; ++day) {
     if (!IsRunDay(schedule, day))
       continue;
-    const std::int64_t planned = LocalInstant(day, schedule);
-    if (now >= planned - kEarliestStartSeconds && now <= planned + kLatestStartSeconds)
+    const auto planned = LocalInstant(day, schedule);
+    if (planned && now >= *planned - kEarliestStartSeconds && now <= *planned + kLatestStartSeconds)
       return true;
   }
   return false;
@@ -166,8 +169,8 @@ std::optional<std::int64_t> NextRun(const RepeatSchedule& schedule, std::int64_t
   for (int step = 0; step < kSearchDays; ++step, ++day) {
     if (!IsRunDay(schedule, day))
       continue;
-    const std::int64_t planned = LocalInstant(day, schedule);
-    if (planned > after)
+    const auto planned = LocalInstant(day, schedule);
+    if (planned && *planned > after)
       return planned;
   }
   return std::nullopt;

@@ -102,10 +102,17 @@ bool CronDaemonRunning() {
     const std::string pid = process.path().filename().string();
     if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos)
       continue;
-    std::ifstream comm(process.path() / "comm");
-    std::string name;
-    if (!std::getline(comm, name))
+    // "<pid> (<name>) <state> ...": a daemon that has ended (a zombie) runs nothing.
+    std::ifstream statFile(process.path() / "stat");
+    std::string stat;
+    if (!std::getline(statFile, stat))
       continue;
+    const std::size_t open = stat.find('(');
+    const std::size_t close = stat.rfind(')');
+    if (open == std::string::npos || close == std::string::npos || close + 2 >= stat.size() ||
+        stat[close + 2] == 'Z')
+      continue;
+    const std::string name = stat.substr(open + 1, close - open - 1);
     for (const char* daemon : kCronDaemons)
       if (name == daemon)
         return true;
@@ -463,10 +470,8 @@ int Register(const Job& job) {
     int failure = kDone;
     if (!Systemctl({"daemon-reload"}))
       failure = kReload;
-    else if (!Systemctl({"enable", UnitBaseName(job.name) + ".timer"}))
+    else if (!Systemctl({"enable", "--now", UnitBaseName(job.name) + ".timer"}))
       failure = kEnable;
-    else if (!Systemctl({"start", UnitBaseName(job.name) + ".timer"}))
-      failure = kStart;
     if (failure != kDone) {
       // Nothing half-registered stays behind.
       Systemctl({"disable", "--now", UnitBaseName(job.name) + ".timer"});

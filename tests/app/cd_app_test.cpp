@@ -193,10 +193,15 @@ TEST_F(StartupTest, MissingAndInvalidTaskFiles) {
 
 TEST_F(StartupTest, SchedulerRunsOfDeactivatedTasksEndSilently) {
   const std::string inactive = WriteTask("0_shutdown_Night.stask", "[REMINDER]\nSecondes=\n");
+  CDApp::s_exitCode = -1;
   EXPECT_FALSE(app.Start({"-i", inactive}));
+  EXPECT_EQ(CDApp::s_exitCode, 0) << "a skipped task is no failure to the scheduler";
   const std::string activeName = (TasksFolder() / "1_shutdown_Night.stask").string();
   TestApp second;
+  CDApp::s_exitCode = -1;
   EXPECT_FALSE(second.Start({"-i", activeName})) << "the active name is gone, its twin exists";
+  EXPECT_EQ(CDApp::s_exitCode, 0);
+  CDApp::s_exitCode = -1;
   EXPECT_TRUE(messages.messages.empty());
   EXPECT_EQ(app.window, nullptr);
 
