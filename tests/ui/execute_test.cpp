@@ -240,7 +240,7 @@ TEST_F(Execute, RepeatedTaskIsSavedNotExecuted) {
   ASSERT_TRUE(frame->m_scheduleMode);
   Tick();
   Fire(frame->m_executeTimer);
-  EXPECT_EQ(DryRun(), "");
+  EXPECT_EQ(DryRun().rfind("schedule name=Daily_1_shutdown_Task_2010", 0), 0u) << "registered, not executed";
   EXPECT_FALSE(frame->m_running);
   EXPECT_EQ(frame->m_task.ArmedIndex(), -1);
   // In the tasks folder, named after the program (here: the test program).
@@ -250,11 +250,6 @@ TEST_F(Execute, RepeatedTaskIsSavedNotExecuted) {
       saved.push_back(entry.path().filename().string());
   ASSERT_EQ(saved.size(), 1u);
   EXPECT_NE(saved[0].find("shutdown_Task_2010"), std::string::npos) << saved[0];
-  std::string log;
-  for (const auto& entry : std::filesystem::directory_iterator(sandbox.Desktop()))
-    log += Sandbox::ReadFile(entry.path());
-  EXPECT_NE(log.find("Add Task to WTS failed"), std::string::npos) << log;
-  EXPECT_NE(log.find("10617"), std::string::npos) << log;
 }
 
 // The monitor is really switched only on the test's own Xvfb (its screen
