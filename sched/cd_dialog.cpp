@@ -23,7 +23,7 @@ struct ColumnSpec {
   int width;
 };
 constexpr ColumnSpec kColumns[SavedTasksModel::kColumns] = {
-    {"TYPE", 110}, {"REPEAT EVERY", 110}, {"ON", 190}, {"AT", 80}, {"FROM", 100}, {"PATH", 420},
+    {"TYPE", 110}, {"REPEAT EVERY", 125}, {"ON", 200}, {"AT", 80}, {"FROM", 100}, {"PATH", 420},
 };
 
 struct ToolSpec {

@@ -451,9 +451,15 @@ std::string UnitBaseName(const std::string& name) {
   return kUnitPrefix + escaped;
 }
 
-int Register(const Job& job) {
-  if (!Safe(job.name) || !Safe(job.taskFile) || !Safe(job.executable) || job.name.empty())
+int Register(const Job& given) {
+  if (!Safe(given.name) || !Safe(given.taskFile) || !Safe(given.executable) || given.name.empty())
     return kUnsafeText;
+  // The scheduler starts the program from elsewhere: relative paths would
+  // point nowhere (and systemd refuses them).
+  Job job = given;
+  std::error_code ignored;
+  job.executable = fs::absolute(given.executable, ignored).lexically_normal().string();
+  job.taskFile = fs::absolute(given.taskFile, ignored).lexically_normal().string();
   // An earlier entry of that name goes first; its removal may fail unseen.
   Unregister(job.name);
   if (dry_run::Active()) {
