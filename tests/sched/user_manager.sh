@@ -53,4 +53,10 @@ until systemctl --user show -p Version --value >/dev/null 2>&1; do
   [ $i -lt 100 ] || { cat "$root/manager.log"; skip "the user manager did not start"; }
   sleep 0.1
 done
+# USER_MANAGER_SESSION runs a command of one's own there instead (trying
+# the program by hand; see the README).
+if [ -n "$USER_MANAGER_SESSION" ]; then
+  sh -c "$USER_MANAGER_SESSION"
+  exit $?
+fi
 DKWT_USER_MANAGER_TEST="$program" "$tests" --gtest_filter='UserManager.*'
