@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -175,10 +174,11 @@ TEST(DueCheck, AgreesWithSystemdCalendarOnTheNextElapses) {
     ASSERT_EQ(os::scheduler::Register(job), os::scheduler::kDone);
     const std::string timer =
         Sandbox::ReadFile(std::filesystem::path(os::scheduler::UnitFolder()) / (os::scheduler::UnitBaseName(job.name) + ".timer"));
-    std::smatch match;
-    ASSERT_TRUE(std::regex_search(timer, match, std::regex("OnCalendar=([^\n]*)")));
+    const std::size_t key = timer.find("OnCalendar=");
+    ASSERT_NE(key, std::string::npos) << timer;
+    const std::string calendar = timer.substr(key + 11, timer.find('\n', key) - key - 11);
     const std::string command = "systemd-analyze calendar --iterations=6 --base-time=@" + std::to_string(base) +
-                                " '" + match[1].str() + "'";
+                                " '" + calendar + "'";
     FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string output;
@@ -187,15 +187,15 @@ TEST(DueCheck, AgreesWithSystemdCalendarOnTheNextElapses) {
       output += buffer;
     pclose(pipe);
     std::vector<std::int64_t> systemd;
-    const std::regex utc("\\(in UTC\\): \\w+ (\\d+)-(\\d+)-(\\d+) (\\d+):(\\d+):(\\d+) UTC");
-    for (auto it = std::sregex_iterator(output.begin(), output.end(), utc); it != std::sregex_iterator(); ++it) {
+    const std::string marker = "(in UTC): ";
+    for (std::size_t at = output.find(marker); at != std::string::npos; at = output.find(marker, at + 1)) {
       std::tm t{};
-      t.tm_year = std::stoi((*it)[1]) - 1900;
-      t.tm_mon = std::stoi((*it)[2]) - 1;
-      t.tm_mday = std::stoi((*it)[3]);
-      t.tm_hour = std::stoi((*it)[4]);
-      t.tm_min = std::stoi((*it)[5]);
-      t.tm_sec = std::stoi((*it)[6]);
+      char day[8];
+      if (std::sscanf(output.c_str() + at + marker.size(), "%7s %d-%d-%d %d:%d:%d", day, &t.tm_year, &t.tm_mon,
+                      &t.tm_mday, &t.tm_hour, &t.tm_min, &t.tm_sec) != 7)
+        continue;
+      t.tm_year -= 1900;
+      t.tm_mon -= 1;
       systemd.push_back(static_cast<std::int64_t>(timegm(&t)));
     }
     ASSERT_EQ(systemd.size(), 6u) << output;
@@ -203,7 +203,7 @@ TEST(DueCheck, AgreesWithSystemdCalendarOnTheNextElapses) {
     for (std::int64_t elapse : systemd) {
       const auto next = NextRun(schedule, after);
       ASSERT_TRUE(next.has_value());
-      EXPECT_EQ(*next, elapse) << match[1].str();
+      EXPECT_EQ(*next, elapse) << calendar;
       EXPECT_TRUE(IsRunDue(schedule, elapse));
       after = elapse;
     }
