@@ -53,8 +53,9 @@ int Register(const Job& job);
 // failure. Recorded as "unschedule name=..." under the dry-run switch.
 int Unregister(const std::string& name);
 
-// The program's entries. False (with a Failure code) when the scheduler's
-// list cannot be read; a missing list is an empty one.
+// The program's entries. False (with a Failure code) when a scheduler's list
+// cannot be read; `entries` then still holds what the others listed. A
+// missing list is an empty one.
 bool List(std::vector<Entry>& entries, int& errorCode);
 
 // Where the user units live ($XDG_CONFIG_HOME/systemd/user).

@@ -148,7 +148,6 @@ bool CDDialog::BuildList() {
     // The refresh runs every 1.5 s: one entry per failure, not one per try.
     if (!m_enumerationFailing)
       m_host.LogError(errorCode, "Active tasks enumeration failed", false);
-    list = SavedTaskList();
   }
   m_enumerationFailing = !listed;
   m_activeCount = list.active;

@@ -44,8 +44,8 @@ class CDDialog : public wxDialog {
   CDDialog(wxWindow* parent, const wxString& tasksFolder, TaskHost& host);
 
   // Enumerates the scheduler's entries, removes stale ones and fills the
-  // list. A failure to enumerate is logged (once while it lasts) and leaves
-  // the list empty.
+  // list. A failure to enumerate is logged (once while it lasts); what
+  // could be read is still listed.
   bool BuildList();
   int ActiveCount() const { return m_activeCount; }
   int InactiveCount() const { return m_inactiveCount; }

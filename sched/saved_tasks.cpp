@@ -56,8 +56,7 @@ SavedTask DescribeSavedTask(const wxString& path) {
 bool BuildSavedTaskList(const wxString& tasksFolder, SavedTaskList& list, int& errorCode) {
   list = SavedTaskList();
   std::vector<os::scheduler::Entry> entries;
-  if (!os::scheduler::List(entries, errorCode))
-    return false;
+  const bool complete = os::scheduler::List(entries, errorCode);
   std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.name < b.name; });
   std::set<std::string> seen;
   for (const auto& entry : entries) {
@@ -85,7 +84,7 @@ bool BuildSavedTaskList(const wxString& tasksFolder, SavedTaskList& list, int& e
     ++(task.active ? list.active : list.inactive);
     list.tasks.push_back(task);
   }
-  return true;
+  return complete;
 }
 
 wxString ToggledTaskPath(const wxString& path) {

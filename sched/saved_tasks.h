@@ -27,7 +27,8 @@ SavedTask DescribeSavedTask(const wxString& path);
 
 // Lists the scheduler's entries; an entry whose task file is gone under
 // both names is removed from the scheduler. False (with the scheduler's
-// code) when its entries cannot be read; the list is then empty.
+// code) when some entries could not be read; the list holds the others (an
+// unreadable crontab must not hide the user manager's timers).
 bool BuildSavedTaskList(const wxString& tasksFolder, SavedTaskList& list, int& errorCode);
 
 // The path with the file name's flag switched: "1_..." -> "0_...", else the

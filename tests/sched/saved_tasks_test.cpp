@@ -239,6 +239,19 @@ TEST_F(SavedTasks, ListCountsTogglesDeletesAndForgetsStaleEntries) {
   EXPECT_TRUE(fs::is_empty(unitFolder));
 }
 
+TEST_F(SavedTasks, UnreadableCrontabIsLoggedOnceAndHidesNoTimer) {
+  sandbox.UnsetEnv("DKWT_DRY_RUN");
+  AddTask("1_shutdown_A.stask", "Type=daily\nEvery=1\nAt=23:00:00\nFrom=2026-03-28\n");
+  sandbox.SetEnv("FAKE_CRONTAB_DENIED", "1");
+  Refresh();
+  Refresh();
+  EXPECT_EQ(Status(), "1 saved tasks found:   0 inactive   /   1 active");
+  const std::string log = ErrorLogText();
+  const std::string entry = "Active tasks enumeration failed Error Code\t:\t6\n";
+  EXPECT_NE(log.find(entry), std::string::npos) << log;
+  EXPECT_EQ(log.find(entry), log.rfind(entry)) << "logged once while it lasts";
+}
+
 TEST_F(SavedTasks, OpenTasksFolder) {
   Refresh();
   EXPECT_EQ(Status(), "  No scheduled tasks  ");

@@ -20,7 +20,9 @@ class SchedulerFakes {
                        "[ \"$FAKE_MANAGER\" = 1 ]\n");
     Sandbox::WriteFile(bin / "crontab",
                        "#!/bin/sh\nprintf 'crontab %s\\n' \"$*\" >> \"$FAKE_LOG\"\n"
-                       "if [ \"$1\" = -l ]; then\n  [ -f \"$FAKE_CRONTAB\" ] && exec cat \"$FAKE_CRONTAB\"\n"
+                       "if [ \"$1\" = -l ]; then\n"
+                       "  [ -n \"$FAKE_CRONTAB_DENIED\" ] && echo 'You are not allowed to use this program' >&2 && exit 1\n"
+                       "  [ -f \"$FAKE_CRONTAB\" ] && exec cat \"$FAKE_CRONTAB\"\n"
                        "  echo \"no crontab for $(id -un)\" >&2\n  exit 1\nfi\ncp \"$1\" \"$FAKE_CRONTAB\"\n");
     for (const char* tool : {"systemctl", "crontab"})
       std::filesystem::permissions(bin / tool, std::filesystem::perms::owner_all);
