@@ -18,21 +18,21 @@
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
   const char* title;
   int width;
 };
-constexpr ColumnSpec kColumns[SavedTasksModel::kColumns] = {
+constexpr ColumnLayout kColumns[SavedTasksModel::kColumns] = {
     {"TYPE", 110}, {"REPEAT EVERY", 125}, {"ON", 200}, {"AT", 80}, {"FROM", 100}, {"PATH", 420},
 };
 
-struct ToolSpec {
+struct ToolEntry {
   int id;
   const char* label;
   const char* help;
   SavedTasksDialogTool picture;
 };
-constexpr ToolSpec kTools[] = {
+constexpr ToolEntry kTools[] = {
     {CDDialog::kToggleTool, "Activate/Deactivate", "Activate or deactivate selected tasks",
      SavedTasksDialogTool::Toggle},
     {CDDialog::kDeleteTool, "Delete", "Delete selected tasks", SavedTasksDialogTool::Delete},
@@ -119,7 +119,7 @@ CDDialog::CDDialog(wxWindow* parent, const wxString& tasksFolder, TaskHost& host
 void CDDialog::CreateToolBar() {
   m_toolBar = new wxToolBar(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
                             wxTB_FLAT | wxTB_HORIZONTAL | wxTB_HORZ_TEXT, "toolbar");
-  for (const ToolSpec& tool : kTools) {
+  for (const ToolEntry& tool : kTools) {
     if (tool.id != kTools[0].id)
       m_toolBar->AddSeparator();
     m_toolBar->AddTool(tool.id, tool.label, SavedTasksDialogToolBitmap(tool.picture), tool.help);

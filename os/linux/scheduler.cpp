@@ -173,7 +173,7 @@ std::string Hash(const std::string& text) {
 }
 
 // An argument of ExecStart=/ExecCondition=: quoted, with systemd's
-// specifier and variable characters doubled.
+// "%" and "$" doubled (systemd expands both).
 std::string ExecWord(const std::string& word) {
   std::string quoted = "\"";
   for (char c : word) {
@@ -186,7 +186,7 @@ std::string ExecWord(const std::string& word) {
   return quoted + "\"";
 }
 
-std::string Specifiers(const std::string& text) {
+std::string PercentsDoubled(const std::string& text) {
   std::string escaped;
   for (char c : text) {
     escaped += c;
@@ -215,7 +215,7 @@ std::string ServiceText(const Job& job) {
   const std::string file = ExecWord(job.taskFile);
   return "# Written by Duskwatch for one saved task; replaced when the task is registered again.\n"
          "[Unit]\nDescription=Duskwatch task " +
-         Specifiers(job.name) + "\n" + KeysBlock(job) +
+         PercentsDoubled(job.name) + "\n" + KeysBlock(job) +
          "\n[Service]\nType=exec\n"
          // Decides "every N days/weeks" and refuses runs made late by a suspend.
          "ExecCondition=" +
@@ -225,7 +225,7 @@ std::string ServiceText(const Job& job) {
 std::string TimerText(const Job& job) {
   return "# Written by Duskwatch for one saved task; replaced when the task is registered again.\n"
          "[Unit]\nDescription=Duskwatch schedule of " +
-         Specifiers(job.name) + "\n" + KeysBlock(job) + "\n[Timer]\nOnCalendar=" + OnCalendar(job.calendar) +
+         PercentsDoubled(job.name) + "\n" + KeysBlock(job) + "\n[Timer]\nOnCalendar=" + OnCalendar(job.calendar) +
          "\nAccuracySec=1s\n"
          // A missed evening shutdown must never run at the next login.
          "Persistent=false\n\n[Install]\nWantedBy=timers.target\n";
