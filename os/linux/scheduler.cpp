@@ -172,7 +172,7 @@ std::string Hash(const std::string& text) {
   return digits;
 }
 
-// An argument of ExecStart=/ExecCondition=: quoted, with systemd's
+// An argument of ExecStart=/ExecCondition=: quoted, with
 // "%" and "$" doubled (systemd expands both).
 std::string ExecWord(const std::string& word) {
   std::string quoted = "\"";
