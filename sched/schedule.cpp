@@ -42,10 +42,10 @@ int WeekDay(std::int64_t days) { return static_cast<int>(((days % 7) + 7 + 4) % 
 
 // The local calendar day of an instant.
 std::int64_t LocalDay(std::int64_t instant) {
-  std::time_t time = static_cast<std::time_t>(instant);
-  std::tm local{};
-  localtime_r(&time, &local);
-  return DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+  const std::time_t time = static_cast<std::time_t>(instant);
+  // Called from one thread only (the due check, the GUI).
+  const std::tm* local = std::localtime(&time);
+  return local ? DaysFromCivil(local->tm_year + 1900, local->tm_mon + 1, local->tm_mday) : 0;
 }
 
 // The instant of the schedule's time of day on a local calendar day; none on
