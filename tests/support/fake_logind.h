@@ -4,6 +4,7 @@
 // ends when this object closes the harness's stdin.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -20,7 +21,11 @@ class FakeLogind {
  public:
   FakeLogind(const std::filesystem::path& folder, const std::string& options) : m_folder(folder) {
     std::filesystem::create_directories(folder);
-    std::filesystem::path harness = std::filesystem::path(__FILE__).parent_path() / "logind_harness.py";
+    // ctest names the source tree; __FILE__ may be relative to a build folder (compiler caches).
+    const char* source = std::getenv("DKWT_SOURCE_DIR");
+    std::filesystem::path harness = (source && *source ? std::filesystem::path(source) / "tests/support"
+                                                       : std::filesystem::path(__FILE__).parent_path()) /
+                                    "logind_harness.py";
     std::string command = "exec /usr/bin/env PATH=/usr/bin:/bin /usr/bin/python3 " + ShellQuote(harness.string()) +
                           " " + ShellQuote(folder.string()) + " " + std::to_string(os::processes::CurrentId()) + " " +
                           options;
