@@ -51,6 +51,12 @@ TEST(SafeDeletion, AdversarialFixtureLosesNothingOutside) {
   // The child must have the file open before the collection looks.
   for (int i = 0; i < 200 && Shell("ls -l /proc/" + holder + "/fd 2>/dev/null | grep -q in-use") != 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  // A folder everybody writes to, with someone else's file in it.
+  fs::create_directories(tmp / "world");
+  fs::permissions(tmp / "world", fs::perms::all | fs::perms::sticky_bit);
+  Touch(tmp / "world" / "theirs", "not mine");
+  Touch(tmp / "world" / "mine", "mine");
+  const bool otherOwner = Shell("chown nobody '" + (tmp / "world" / "theirs").string() + "' 2>/dev/null") == 0;
   // A folder that will be swapped for a link once collected.
   Touch(tmp / "swap" / "victim", "temp copy");
   Touch(tmp / "plain", "rubbish");
@@ -71,6 +77,10 @@ TEST(SafeDeletion, AdversarialFixtureLosesNothingOutside) {
   EXPECT_TRUE(fs::is_socket(tmp / "socket"));
   EXPECT_TRUE(fs::exists(tmp / "in-use.lock")) << "held open by a process of the user";
   EXPECT_TRUE(fs::is_symlink(tmp / "swap")) << "the swapped-in link is not followed";
+  EXPECT_FALSE(fs::exists(tmp / "world" / "mine"));
+  if (otherOwner) {
+    EXPECT_TRUE(fs::exists(tmp / "world" / "theirs")) << "another user's file in a shared folder";
+  }
   EXPECT_FALSE(fs::exists(run.sandbox.CacheHome() / "thumbnails" / "normal")) << "the cache's link went as a link";
 }
 
