@@ -15,6 +15,7 @@
 #include <vector>
 
 #include <wx/app.h>
+#include <wx/evtloop.h>
 #include <wx/timer.h>
 
 #include "cleanup/catalogue.h"
@@ -65,8 +66,17 @@ double CleanThroughWindow(CDFrame* frame, const std::string& item, bool log) {
   frame->m_settings.m_logDeletedFiles = log;
   const auto start = Clock::now();
   frame->StartCleanup();
-  while (frame->IsCleanupRunning())
-    wxTheApp->Yield(true);
+  // A nested loop that sleeps between events, as the real one does; a busy
+  // loop here would take a processor from the worker.
+  wxGUIEventLoop loop;
+  wxTimer watch;
+  watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (!frame->IsCleanupRunning())
+      loop.Exit();
+  });
+  watch.Start(5);
+  loop.Run();
+  watch.Stop();
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   frame->m_executeTimer.Stop();
   return seconds;
