@@ -156,6 +156,7 @@ class BenchApp : public wxApp {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
   std::vector<std::string> args(argv + 1, argv + argc);
   wxApp::SetInstance(new BenchApp(args));
   int fakeArgc = 1;
