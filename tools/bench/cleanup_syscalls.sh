@@ -2,7 +2,8 @@
 # System calls per deleted file of a clean-up (log off and on), counted with
 # strace -c -f over a run with N files minus a run with none, next to rm -rf.
 #   tools/bench/cleanup_syscalls.sh <folder of dkwt_cleanup_bench> [files=50000]
-# Run under a display (xvfb-run -a).
+# Run under a display (xvfb-run -a); a private session bus keeps strace from
+# waiting for a bus daemon that the toolkit would start.
 set -euo pipefail
 bin=$1
 files=${2:-50000}
@@ -21,9 +22,9 @@ tree() {  # tree <root> <item> <files>
 for item in cache temp; do
   for log in "" --log; do
     tree "$work/root" "$item" 0
-    strace -c -f -o "$work/base" "$bin/dkwt_cleanup_bench" --once "$item" "$work/root" $log >/dev/null 2>&1
+    dbus-run-session -- strace -c -f -o "$work/base" "$bin/dkwt_cleanup_bench" --once "$item" "$work/root" $log >/dev/null 2>&1
     tree "$work/root" "$item" "$files"
-    strace -c -f -o "$work/full" "$bin/dkwt_cleanup_bench" --once "$item" "$work/root" $log >/dev/null 2>&1
+    dbus-run-session -- strace -c -f -o "$work/full" "$bin/dkwt_cleanup_bench" --once "$item" "$work/root" $log >/dev/null 2>&1
     awk -v b="$(calls "$work/base")" -v f="$(calls "$work/full")" -v n="$files" -v i="$item" -v l="${log:-no log}" \
       'BEGIN {printf "%-5s %-6s: %.2f system calls per deleted file\n", i, l, (f - b) / n}'
   done
