@@ -17,6 +17,8 @@ Sandbox::Sandbox() {
   SetEnv("XDG_CACHE_HOME", CacheHome().string());
   SetEnv("TMP", Tmp().string());
   SetEnv("TMPDIR", Tmp().string());
+  // The machine's real volumes (and their trash folders) stay out of reach.
+  SetEnv("DKWT_MOUNTINFO", "/dev/null");
 }
 
 Sandbox::~Sandbox() {
