@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <filesystem>
 
+namespace cleanup {
+
 namespace {
 
 constexpr int kBusyTimeoutMs = 2000;
@@ -256,3 +258,5 @@ bool BrowserDatabase::HasColumn(const std::string& table, const std::string& col
   sqlite3_finalize(statement);
   return found;
 }
+
+}  // namespace cleanup

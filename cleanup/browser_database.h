@@ -8,6 +8,8 @@
 
 struct sqlite3;
 
+namespace cleanup {
+
 class BrowserDatabase {
  public:
   BrowserDatabase() = default;
@@ -61,3 +63,5 @@ class BrowserDatabase {
 
 // "no such table: x" — the statement named a table this schema lacks.
 bool IsMissingTableError(const std::string& error);
+
+}  // namespace cleanup

@@ -11,6 +11,8 @@
 #include "os/folders.h"
 #include "os/profile.h"
 
+namespace cleanup {
+
 namespace {
 
 constexpr const char kMissing[] = "$$default";
@@ -306,7 +308,7 @@ int RefreshOperaNew(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& 
   return 0;
 }
 
-void DiscoverBrowsers(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places) {
+void DiscoverBrowserFields(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places) {
   // Every discovery starts afresh: a browser removed since the last one must
   // not keep its old profile.
   task.FirefoxInstalled = false;
@@ -393,3 +395,5 @@ std::vector<ChromiumProfile> ChromiumProfiles() {
   }
   return profiles;
 }
+
+}  // namespace cleanup

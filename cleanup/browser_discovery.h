@@ -6,6 +6,8 @@
 
 class Task;
 
+namespace cleanup {
+
 // Result codes of the lookups.
 constexpr int kBrowserNoPath = 10501;
 constexpr int kAppDataFailed = 10559;
@@ -50,7 +52,7 @@ int RefreshOperaOld(Task& task, const BrowserPlaces& places = BrowserPlaces::Sys
 int RefreshOperaNew(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places = BrowserPlaces::System());
 
 // The full discovery, at start-up and at the start of every clean-up.
-void DiscoverBrowsers(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places = BrowserPlaces::System());
+void DiscoverBrowserFields(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places = BrowserPlaces::System());
 
 // Path functions of the Firefox items; empty when the version code is 0.
 std::string FirefoxProfileBase(const Task& task);  // profile folder + "/"
@@ -67,3 +69,5 @@ struct ChromiumProfile {
 // "Default" and the other profiles each browser's Local State lists, when
 // their folders exist.
 std::vector<ChromiumProfile> ChromiumProfiles();
+
+}  // namespace cleanup
