@@ -59,10 +59,12 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 // (of profiles.ini, or of installs.ini); the Default=1 mark may sit on an
 // unused, empty profile.
 std::string InstallDefaultSection(const std::string& root) {
+  // profiles.ini names them [Install<hash>], installs.ini just [<hash>].
   for (const char* file : {"profiles.ini", "installs.ini"}) {
     std::string ini = root + "/" + file;
+    bool installsIni = file[0] == 'i';
     for (const std::string& section : os::profile::SectionNames(ini)) {
-      if (!StartsWithNoCase(section, "Install"))
+      if (!installsIni && !StartsWithNoCase(section, "Install"))
         continue;
       std::string path;
       if (!ReadIni(ini, section, "Default", path))
@@ -267,7 +269,10 @@ int RefreshOperaOld(Task& task, const BrowserPlaces& places) {
     return kOperaVersionUnreadable;
   }
   if (version[0] == '9') {
-    task.OperaOldVersionCode = (version.size() > 1 && (version[1] == '5' || version[1] == '6')) ? 95 : 9;
+    // "95" and "9.64" alike: the first digit of the minor number decides.
+    std::size_t minor = version.size() > 2 && version[1] == '.' ? 2 : 1;
+    char digit = version.size() > minor ? version[minor] : '\0';
+    task.OperaOldVersionCode = (digit == '5' || digit == '6') ? 95 : 9;
   } else if (version[0] == '8') {
     task.OperaOldVersionCode = 8;
   } else {
