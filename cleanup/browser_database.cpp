@@ -116,11 +116,13 @@ void BrowserDatabase::Close() {
     return;
   if (m_inTransaction)
     Rollback();
-  for (const std::string& schema : m_walSchemas) {
+  // Only after a change: a checkpoint would wait for a browser's open transaction.
+  for (const std::string& schema : m_committed ? m_walSchemas : std::vector<std::string>{}) {
     std::string sql = "PRAGMA " + schema + ".wal_checkpoint(TRUNCATE)";
     sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr);
   }
   m_walSchemas.clear();
+  m_committed = false;
   sqlite3_close_v2(m_db);
   m_db = nullptr;
 }
@@ -144,6 +146,7 @@ bool BrowserDatabase::Commit() {
     return false;
   }
   m_inTransaction = false;
+  m_committed = true;
   return true;
 }
 

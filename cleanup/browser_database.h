@@ -56,6 +56,7 @@ class BrowserDatabase {
 
   sqlite3* m_db = nullptr;
   bool m_inTransaction = false;
+  bool m_committed = false;
   std::vector<std::string> m_walSchemas;
   std::string m_lastError;
   bool m_busy = false;
