@@ -45,6 +45,9 @@ struct CleanupState {
   std::atomic<bool> CleanupRunning{false};  // set when the worker starts, cleared by the GUI thread at -1
   std::atomic<bool> IeStageActive{false};
   int CleanupProgressTotal = 0;
+  // Set before the worker runs, cleared by it as its very last step: the
+  // owner must not go while it is set.
+  std::atomic<bool> workerActive{false};
 
   bool IsCleanupCancelled() {
     std::lock_guard<std::mutex> lock(CleanupLock);

@@ -2,9 +2,13 @@
 // What an item procedure (catalogue.h) works with while the clean-up
 // collects, on the GUI thread: the current task and options, the item's own
 // message and codes, the safe folder walker and the pending lists.
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
 #include <wx/string.h>
 
@@ -51,6 +55,9 @@ class ItemContext {
  public:
   ItemContext(CleanupState& state, Task& task, const Settings& settings, const CleanupSelection& selection,
               TaskHost& host);
+  ~ItemContext();
+  ItemContext(const ItemContext&) = delete;
+  ItemContext& operator=(const ItemContext&) = delete;
 
   Task& CurrentTask() { return m_task; }
   const Settings& Options() const { return m_settings; }  // e.g. m_ignoreBrowserVersion
@@ -94,6 +101,9 @@ class ItemContext {
   const CleanupSelection& m_selection;
   TaskHost& m_host;
   const CatalogueRow* m_row = nullptr;
+  // Files the user's processes hold open, read once per clean-up.
+  const std::set<std::pair<std::uint64_t, std::uint64_t>>& OpenFiles();
+  std::unique_ptr<std::set<std::pair<std::uint64_t, std::uint64_t>>> m_openFiles;
 };
 
 }  // namespace cleanup

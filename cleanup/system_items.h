@@ -11,6 +11,8 @@ void CollectTrash(ItemContext& context);
 void CollectRecentDocuments(ItemContext& context);
 void CollectJava(ItemContext& context);
 void EmptyClipboard(ItemContext& context);
+// Worker: the recently-used lists become empty lists.
+void ResetRecentDocuments();
 
 // Registry rows.
 void CleanSavedWindowInformation(ItemContext& context);

@@ -20,6 +20,7 @@ enum class What {
   FilesAndFolders,  // every file and sub-folder; the folder itself stays
   FilesOnly,        // files anywhere below; folders stay
   File,             // one file
+  RecentStore,      // a recently-used list, reset to an empty list by the worker
 };
 
 struct Location {

@@ -29,11 +29,19 @@ class Base {
   virtual bool Shared() const = 0;
 };
 
+enum class Use {
+  Walk,        // everything below it may go: the root, the home folder and system folders are refused
+  NamedFiles,  // only entries named one by one are deleted in it
+};
+
 // Opens `root` (its links are followed: it is the user's configuration), then
 // `below` inside it without following any link. `shared` marks a folder that
 // other users and programs write to.
 std::shared_ptr<const Base> OpenBase(const std::string& root, const std::string& below, bool shared,
-                                     OpenResult& result);
+                                     OpenResult& result, Use use = Use::Walk);
+
+// Whether `name` (directly in the base) is a regular file or a link.
+bool IsFileOrLink(const Base& base, const std::string& name);
 
 // Identity of a file (device, inode).
 using FileId = std::pair<std::uint64_t, std::uint64_t>;

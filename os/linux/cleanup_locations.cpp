@@ -35,8 +35,8 @@ const std::vector<Location>& Table() {
       {"Free_Space", "FlashPlayer", Root::Home, ".adobe/Flash_Player/AssetCache", What::FilesAndFolders},
       {"Free_Space", "FlashPlayer", Root::Home, ".macromedia/Flash_Player", What::FilesAndFolders},
       {"Free_Space", "Java", Root::Home, ".java/deployment/", What::FilesAndFolders},
-      {"History", "RecentDocumentsList", Root::DataHome, "recently-used.xbel", What::File},
-      {"History", "RecentDocumentsList", Root::Home, ".recently-used.xbel", What::File},
+      {"History", "RecentDocumentsList", Root::DataHome, "recently-used.xbel", What::RecentStore},
+      {"History", "RecentDocumentsList", Root::Home, ".recently-used.xbel", What::RecentStore},
       {"History", "RecentDocumentsList", Root::DataHome, "RecentDocuments", What::FilesOnly, ".desktop"},
   };
   return rows;

@@ -374,10 +374,10 @@ TEST_F(Countdown, FullCleanupNowSelectsAllThenRestores) {
   EXPECT_TRUE(frame->m_fullCleanupTimer.IsRunning());
   EXPECT_FALSE(frame->m_startButton->IsEnabled());
 
-  frame->m_cleanupRunning = true;
+  frame->m_cleanupState.CleanupRunning = true;
   Fire(frame->m_fullCleanupTimer);
   EXPECT_TRUE(frame->m_running) << "waits for the worker";
-  frame->m_cleanupRunning = false;
+  frame->m_cleanupState.CleanupRunning = false;
   Fire(frame->m_fullCleanupTimer);
   EXPECT_FALSE(frame->m_running);
   EXPECT_FALSE(frame->m_fullCleanupTimer.IsRunning());
