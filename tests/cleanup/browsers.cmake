@@ -9,3 +9,8 @@ else()
   gtest_discover_tests(dkwt_browser_tests DISCOVERY_TIMEOUT 60 DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "DKWT_TEST_BINARY_DIR=${CMAKE_BINARY_DIR};DKWT_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endif()
+
+# A clean-up task file run by the real executable on generated profiles.
+add_test(NAME DKWT.BrowserTaskRun
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/browser_task_run.sh $<TARGET_FILE:DKWT> $<TARGET_FILE:dkwt_make_profiles>)
+set_tests_properties(DKWT.BrowserTaskRun PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)
