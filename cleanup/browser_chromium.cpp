@@ -66,8 +66,11 @@ constexpr HistoryStatement kHistoryStatements[] = {
 // Icons of pages that are no longer kept, then what no page uses.
 constexpr HistoryStatement kFaviconStatements[] = {
     {"W", "DELETE FROM icon_mapping WHERE page_url NOT IN (SELECT value FROM temp.dkwt_keep)", kVisitsPart, true},
-    {"X", "DELETE FROM favicon_bitmaps WHERE icon_id NOT IN (SELECT icon_id FROM icon_mapping)", kVisitsPart, true},
-    {"Y", "DELETE FROM favicons WHERE id NOT IN (SELECT icon_id FROM icon_mapping)", kVisitsPart, true},
+    // A NULL in a NOT IN list would keep every row.
+    {"X", "DELETE FROM favicon_bitmaps WHERE icon_id NOT IN (SELECT icon_id FROM icon_mapping WHERE icon_id IS NOT NULL)",
+     kVisitsPart, true},
+    {"Y", "DELETE FROM favicons WHERE id NOT IN (SELECT icon_id FROM icon_mapping WHERE icon_id IS NOT NULL)",
+     kVisitsPart, true},
 };
 
 // Databases beside History that hold only traces of browsing: every row goes.
@@ -219,6 +222,21 @@ void CleanFavicons(BrowserSink& sink, const std::string& path, const std::vector
 }
 
 }  // namespace
+
+std::vector<std::string> ChromiumHistoryStatements(unsigned parts) {
+  std::vector<std::string> statements;
+  for (const HistoryStatement& statement : kHistoryStatements)
+    if (statement.parts & parts)
+      statements.push_back(statement.sql);
+  return statements;
+}
+
+std::vector<std::string> ChromiumFaviconStatements() {
+  std::vector<std::string> statements;
+  for (const HistoryStatement& statement : kFaviconStatements)
+    statements.push_back(statement.sql);
+  return statements;
+}
 
 wxString LetteredMessage(const wxString& message, const char* letter) {
   wxString lettered = message;

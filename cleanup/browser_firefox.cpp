@@ -78,8 +78,8 @@ constexpr const char* kIconStatements[] = {
     "icons.moz_pages_w_icons.page_url_hash AND p.url = icons.moz_pages_w_icons.page_url)",
     "DELETE FROM icons.moz_icons_to_pages WHERE NOT EXISTS (SELECT 1 FROM icons.moz_pages_w_icons p WHERE p.id = "
     "icons.moz_icons_to_pages.page_id)",
-    "DELETE FROM icons.moz_icons WHERE NOT EXISTS (SELECT 1 FROM icons.moz_icons_to_pages m WHERE m.icon_id = "
-    "icons.moz_icons.id)",
+    // moz_icons_to_pages has no index on icon_id: one pass over it, not one per icon.
+    "DELETE FROM icons.moz_icons WHERE id NOT IN (SELECT icon_id FROM icons.moz_icons_to_pages)",
 };
 
 // Downloads of today's Firefox: visits of the download type and the download
@@ -123,6 +123,13 @@ void AddEach(BrowserSink& sink, const std::string& base, std::initializer_list<c
 }
 
 }  // namespace
+
+std::vector<std::string> FirefoxHistoryStatements(bool withIcons) {
+  std::vector<std::string> statements(std::begin(kPlacesStatements), std::end(kPlacesStatements));
+  if (withIcons)
+    statements.insert(statements.end(), std::begin(kIconStatements), std::end(kIconStatements));
+  return statements;
+}
 
 void CleanFirefoxPlaces(BrowserSink& sink, const std::string& placesPath) {
   if (!Exists(placesPath))

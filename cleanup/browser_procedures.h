@@ -67,6 +67,13 @@ void CollectChromiumCache(BrowserSink& sink, const std::string& cacheFolder);
 void CleanFirefoxPlaces(BrowserSink& sink, const std::string& placesPath);
 void CleanFirefoxDownloads(BrowserSink& sink, const std::string& placesPath);
 
+// The statements the database steps run, for tools that compare them with
+// other ways of running them. Firefox's icon statements name favicons.sqlite
+// "icons"; the Chromium ones use the kept URLs in temp.dkwt_keep(value).
+std::vector<std::string> FirefoxHistoryStatements(bool withIcons);
+std::vector<std::string> ChromiumHistoryStatements(unsigned parts);
+std::vector<std::string> ChromiumFaviconStatements();
+
 // The items, by catalogue row.
 void FirefoxCache(BrowserSink& sink);
 void FirefoxCookies(BrowserSink& sink);

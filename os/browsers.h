@@ -7,8 +7,8 @@
 
 namespace os::browsers {
 
-// Folders that may hold an installed Firefox (its application.ini), most
-// specific first.
+// Folders that may hold an installed Firefox (its application.ini), in the
+// order they are tried.
 std::vector<std::string> FirefoxInstallFolders();
 
 // The [App] Version of the first installed Firefox among `folders`; false

@@ -52,7 +52,7 @@ TEST_F(ChromiumItemsTest, HistoryKeepsEveryBookmarkedUrlAndClearsTodaysTables) {
 
   // Every bookmarked URL keeps its row, quotes and all; nothing else does.
   EXPECT_EQ(Count(history, "SELECT count(*) FROM urls"), scale.bookmarks);
-  for (const std::string& url : fixtures::SpecialBookmarkUrls())
+  for (const std::string& url : fixtures::TrickyBookmarkUrls())
     EXPECT_EQ(CountUrl(history, url), 1) << url;
   for (const char* table : {"visits", "visited_links", "visit_source", "keyword_search_terms", "segments",
                             "segment_usage", "downloads", "downloads_url_chains", "downloads_slices",
