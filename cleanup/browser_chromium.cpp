@@ -21,18 +21,26 @@ bool Exists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
-void CollectUrls(const nlohmann::json& node, std::vector<std::string>& urls) {
+// Bookmark folders nest a few levels; a file nested deeper than this is no
+// bookmarks file of a browser and must not exhaust the stack.
+constexpr int kMaxBookmarkDepth = 200;
+
+bool CollectUrls(const nlohmann::json& node, std::vector<std::string>& urls, int depth = 0) {
+  if (depth > kMaxBookmarkDepth)
+    return false;
   if (node.is_object()) {
     for (auto entry = node.begin(); entry != node.end(); ++entry) {
       if (entry.key() == "url" && entry.value().is_string())
         urls.push_back(entry.value().get<std::string>());
-      else
-        CollectUrls(entry.value(), urls);
+      else if (!CollectUrls(entry.value(), urls, depth + 1))
+        return false;
     }
   } else if (node.is_array()) {
     for (const auto& child : node)
-      CollectUrls(child, urls);
+      if (!CollectUrls(child, urls, depth + 1))
+        return false;
   }
+  return true;
 }
 
 struct HistoryStatement {
@@ -258,8 +266,7 @@ bool ReadChromeBookmarkUrls(const std::string& path, std::vector<std::string>& u
   nlohmann::json bookmarks = nlohmann::json::parse(buffer.str(), nullptr, false);
   if (bookmarks.is_discarded() || !bookmarks.is_object() || !bookmarks.contains("roots"))
     return false;
-  CollectUrls(bookmarks["roots"], urls);
-  return true;
+  return CollectUrls(bookmarks["roots"], urls);
 }
 
 void CleanChromiumHistory(BrowserSink& sink, const std::string& profileFolder, unsigned parts) {
