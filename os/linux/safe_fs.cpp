@@ -22,19 +22,21 @@ constexpr int kMaxDepth = 128;
 
 class LinuxBase final : public Base {
  public:
-  LinuxBase(int handle, std::string path, bool shared, dev_t device)
-      : m_handle(handle), m_path(std::move(path)), m_shared(shared), m_device(device) {}
+  LinuxBase(int handle, std::string path, bool shared, const struct stat& st)
+      : m_handle(handle), m_path(std::move(path)), m_shared(shared), m_device(st.st_dev), m_stat(st) {}
   ~LinuxBase() override { ::close(m_handle); }
   const std::string& Path() const override { return m_path; }
   bool Shared() const override { return m_shared; }
   int Handle() const { return m_handle; }
   dev_t Device() const { return m_device; }
+  const struct stat& Stat() const { return m_stat; }
 
  private:
   int m_handle;
   std::string m_path;
   bool m_shared;
   dev_t m_device;
+  struct stat m_stat;
 };
 
 const LinuxBase& Native(const Base& base) { return static_cast<const LinuxBase&>(base); }
@@ -126,40 +128,42 @@ struct Walker {
   uid_t user = ::geteuid();
   bool ok = true;
 
-  bool Acceptable(const struct stat& st) const {
-    if (!base.Shared())
-      return true;
-    if (st.st_uid != user)
-      return false;
-    if (S_ISREG(st.st_mode) && options.openFiles &&
-        options.openFiles->count({static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)}))
-      return false;
-    return true;
+  // In a shared base, a folder that only the user can write holds nothing
+  // of anyone else's: its entries need no look at their owner.
+  bool Private(const struct stat& folder) const {
+    return !base.Shared() || (folder.st_uid == user && !(folder.st_mode & (S_IWGRP | S_IWOTH)));
   }
 
-  void Folder(int dirHandle, const std::string& prefix, int depth) {
+  bool InUse(ino_t inode) const {
+    return base.Shared() && options.openFiles &&
+           options.openFiles->count({static_cast<std::uint64_t>(base.Device()), static_cast<std::uint64_t>(inode)});
+  }
+
+  void Folder(int dirHandle, const struct stat& self, const std::string& prefix, int depth) {
     DIR* dir = ::fdopendir(dirHandle);
     if (!dir) {
       ::close(dirHandle);
       ok = false;
       return;
     }
+    const bool trusted = Private(self);
     errno = 0;
     while (dirent* entry = ::readdir(dir)) {
       const char* name = entry->d_name;
       if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
         continue;
       unsigned char type = entry->d_type;
-      struct stat st {};
-      const bool needStat = base.Shared() || type == DT_UNKNOWN;
-      if (needStat) {
+      if (!trusted || type == DT_UNKNOWN) {
+        struct stat st {};
         if (::fstatat(dirHandle, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
           continue;
+        if (!trusted && st.st_uid != user)
+          continue;  // someone else's
         type = S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_FIFO;
       }
       const std::string relative = prefix.empty() ? std::string(name) : prefix + "/" + name;
       if (type == DT_REG || type == DT_LNK) {
-        if (!needStat || Acceptable(st))
+        if (type == DT_LNK || !InUse(entry->d_ino))
           visit(relative, type == DT_REG ? EntryKind::File : EntryKind::Link);
       } else if (type == DT_DIR) {
         if (depth >= kMaxDepth)
@@ -173,7 +177,7 @@ struct Walker {
           continue;
         }
         visit(relative, EntryKind::Folder);
-        Folder(child, relative, depth + 1);
+        Folder(child, own, relative, depth + 1);
       }
       // Sockets, FIFOs and devices are never touched.
       errno = 0;
@@ -220,7 +224,7 @@ std::shared_ptr<const Base> OpenBase(const std::string& root, const std::string&
     return nullptr;
   }
   result = OpenResult::Ok;
-  return std::make_shared<LinuxBase>(handle, Join(root, inside), shared, st.st_dev);
+  return std::make_shared<LinuxBase>(handle, Join(root, inside), shared, st);
 }
 
 bool IsFileOrLink(const Base& base, const std::string& name) {
@@ -272,7 +276,7 @@ bool Walk(const Base& base, const WalkOptions& options,
   // The duplicate shares the read position: start at the beginning.
   ::lseek(handle, 0, SEEK_SET);
   Walker walker{native, options, visit};
-  walker.Folder(handle, "", 0);
+  walker.Folder(handle, native.Stat(), "", 0);
   return walker.ok;
 }
 

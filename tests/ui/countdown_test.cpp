@@ -2,7 +2,9 @@
 // deadline, display and tray texts, Stop and the full clean-up.
 #include <filesystem>
 
+#include <wx/app.h>
 #include <wx/choicebk.h>
+#include <wx/utils.h>
 
 #include "tests/ui/frame_fixture.h"
 #include "ui/countdown_format.h"
@@ -371,6 +373,11 @@ TEST_F(Countdown, FullCleanupNowSelectsAllThenRestores) {
   Click(frame->m_nowButtons[7]);
   EXPECT_TRUE(frame->m_running);
   EXPECT_EQ(frame->m_cleanupSelection.CountSelected(), kCleanupItemCount);
+  // The sandbox's clean-up runs; its end starts the completion timer.
+  for (int i = 0; i < 2000 && frame->IsCleanupRunning(); ++i) {
+    wxTheApp->ProcessPendingEvents();
+    wxMilliSleep(5);
+  }
   EXPECT_TRUE(frame->m_fullCleanupTimer.IsRunning());
   EXPECT_FALSE(frame->m_startButton->IsEnabled());
 
