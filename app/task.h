@@ -93,6 +93,25 @@ class Task {
   bool m_vistaOrLater = false;
   bool m_win7OrLater = false;
 
+  // Browsers, filled by the browser discovery before each clean-up.
+  bool FirefoxInstalled = false;
+  int FirefoxVersionCode = 0;          // 0, 1, 15, 20, 30 or 40
+  long FirefoxVersionNumber = 0;       // the version's digits read as one number
+  bool FirefoxVersionKnown = false;    // the Firefox items run only when set
+  wxString FirefoxProfileFolder;
+  wxString FirefoxProfileRelativePath;
+  bool FirefoxProfileIsRelative = false;
+  int OperaOldVersionCode = 0;         // 0, 8, 9, 95, 999, -1
+  int OperaNewVersionCode = 0;         // 0, 10, 11, 999, -1
+  wxString OperaOldProfileFolder;
+  wxString OperaNewProfileFolder;
+  wxString OperaInstallFolder;
+  wxString OperaInstallName;
+  bool OperaMultiUserOld = false;
+  bool OperaMultiUserNew = false;
+  bool OperaLookupFailed = false;
+  wxString OperaChromiumFolder;        // today's Opera, built on Chromium; empty when absent
+
   // Runtime state of the execution.
   bool m_suspendRequested = false;
   bool m_monitorOffPending = false;

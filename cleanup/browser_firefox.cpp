@@ -1,0 +1,283 @@
+// The Firefox items: files of the profile in use, and the places database
+// edited in place so that bookmarks stay.
+#include <filesystem>
+#include <set>
+
+#include "app/task.h"
+#include "cleanup/browser_database.h"
+#include "cleanup/browser_procedures.h"
+#include "os/browsers.h"
+
+namespace cleanup {
+
+namespace {
+
+std::string Narrow(const wxString& text) { return text.utf8_string(); }
+
+bool Exists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+// Runs the profile lookup every Firefox item starts with; false ends the item.
+bool FirefoxProfileReady(BrowserSink& sink) {
+  Task& task = sink.CurrentTask();
+  if (!task.FirefoxVersionKnown)
+    return false;
+  int code = LookUpFirefoxProfile(task);
+  if (code != 0) {
+    sink.LogError(code == kProfilesIniUnreadable ? kProfileTooMany : code);
+    return false;
+  }
+  return true;
+}
+
+// Where the caches lie: below the cache home for a relative profile (today's
+// cache2 and the old Cache), and in the profile itself.
+enum class CacheBase { CacheHome, Profile };
+
+struct FirefoxCacheRow {
+  CacheBase base;
+  const char* folder;
+  int minimumCode;
+  bool relativeOnly;
+};
+
+constexpr FirefoxCacheRow kFirefoxCaches[] = {
+    {CacheBase::CacheHome, "cache2", 30, true},
+    {CacheBase::CacheHome, "Cache", 0, true},
+    {CacheBase::Profile, "Cache", 0, false},
+    {CacheBase::Profile, "cache2", 30, false},
+    {CacheBase::Profile, "OfflineCache", 30, false},
+    {CacheBase::CacheHome, "OfflineCache", 30, true},
+};
+
+// The statements of the places database in their order; a failure (a table
+// this version lacks) is ignored and the next one runs.
+constexpr const char* kPlacesStatements[] = {
+    "DELETE FROM moz_places WHERE NOT EXISTS ( SELECT * FROM moz_bookmarks WHERE moz_places.id = moz_bookmarks.fk )",
+    "DELETE FROM moz_favicons WHERE NOT EXISTS ( SELECT * FROM moz_places WHERE moz_favicons.id = "
+    "moz_places.favicon_id )",
+    "DELETE FROM moz_historyvisits",
+    "DELETE FROM moz_inputhistory",
+    // Today's tables of the same history.
+    "DELETE FROM moz_places_metadata",
+    "DELETE FROM moz_places_metadata_search_queries",
+    "DELETE FROM moz_annos WHERE NOT EXISTS (SELECT 1 FROM moz_places WHERE moz_places.id = moz_annos.place_id)",
+    "DELETE FROM moz_origins WHERE NOT EXISTS (SELECT 1 FROM moz_places WHERE moz_places.origin_id = moz_origins.id)",
+    "DELETE FROM moz_places_extra WHERE NOT EXISTS (SELECT 1 FROM moz_places WHERE moz_places.id = "
+    "moz_places_extra.place_id)",
+    "DELETE FROM moz_historyvisits_extra WHERE NOT EXISTS (SELECT 1 FROM moz_historyvisits WHERE "
+    "moz_historyvisits.id = moz_historyvisits_extra.visit_id)",
+};
+
+// favicons.sqlite, attached as "icons": pages no longer in places, then the
+// links and icons no page uses.
+constexpr const char* kIconStatements[] = {
+    "DELETE FROM icons.moz_pages_w_icons WHERE NOT EXISTS (SELECT 1 FROM main.moz_places p WHERE p.url_hash = "
+    "icons.moz_pages_w_icons.page_url_hash AND p.url = icons.moz_pages_w_icons.page_url)",
+    "DELETE FROM icons.moz_icons_to_pages WHERE NOT EXISTS (SELECT 1 FROM icons.moz_pages_w_icons p WHERE p.id = "
+    "icons.moz_icons_to_pages.page_id)",
+    // moz_icons_to_pages has no index on icon_id: one pass over it, not one per icon.
+    "DELETE FROM icons.moz_icons WHERE id NOT IN (SELECT icon_id FROM icons.moz_icons_to_pages)",
+};
+
+// Downloads of today's Firefox: visits of the download type and the download
+// annotations; a page that was only downloaded, never visited nor
+// bookmarked, goes with them.
+constexpr const char* kDownloadStatements[] = {
+    "CREATE TEMP TABLE IF NOT EXISTS dkwt_downloaded(place_id INTEGER PRIMARY KEY)",
+    "INSERT OR IGNORE INTO temp.dkwt_downloaded SELECT place_id FROM moz_historyvisits WHERE visit_type = 7",
+    "DELETE FROM moz_historyvisits WHERE visit_type = 7",
+    "DELETE FROM moz_annos WHERE anno_attribute_id IN (SELECT id FROM moz_anno_attributes WHERE name LIKE "
+    "'downloads/%')",
+    "DELETE FROM moz_places WHERE id IN (SELECT place_id FROM temp.dkwt_downloaded) AND NOT EXISTS (SELECT 1 FROM "
+    "moz_historyvisits v WHERE v.place_id = moz_places.id) AND NOT EXISTS (SELECT 1 FROM moz_bookmarks b WHERE "
+    "b.fk = moz_places.id)",
+};
+
+// Each statement's failure is ignored (the caller holds the transaction; an
+// open, lock or commit failure is reported and leaves the file unchanged).
+template <std::size_t N>
+void ExecIgnoringFailures(BrowserDatabase& db, const char* const (&statements)[N]) {
+  for (const char* sql : statements)
+    db.Exec(sql);
+}
+
+bool Start(BrowserSink& sink, BrowserDatabase& db, const std::string& path) {
+  if (db.Open(path) && db.Begin())
+    return true;
+  sink.LogError(kChromeDatabaseOpenFailed);
+  db.Close();
+  return false;
+}
+
+void Finish(BrowserSink& sink, BrowserDatabase& db) {
+  if (!db.Commit())
+    sink.LogError(kChromeStatementFailed);
+}
+
+void AddEach(BrowserSink& sink, const std::string& base, std::initializer_list<const char*> names) {
+  for (const char* name : names)
+    sink.AddFile(base + name);
+}
+
+}  // namespace
+
+std::vector<std::string> FirefoxHistoryStatements(bool withIcons) {
+  std::vector<std::string> statements(std::begin(kPlacesStatements), std::end(kPlacesStatements));
+  if (withIcons)
+    statements.insert(statements.end(), std::begin(kIconStatements), std::end(kIconStatements));
+  return statements;
+}
+
+void CleanFirefoxPlaces(BrowserSink& sink, const std::string& placesPath) {
+  if (!Exists(placesPath))
+    return;
+  BrowserDatabase db;
+  std::string icons = std::filesystem::path(placesPath).parent_path().string() + "/favicons.sqlite";
+  if (!db.Open(placesPath)) {
+    sink.LogError(kChromeDatabaseOpenFailed);
+    return;
+  }
+  bool withIcons = Exists(icons) && db.Attach(icons, "icons");
+  if (!db.Begin()) {
+    sink.LogError(kChromeDatabaseOpenFailed);
+    return;
+  }
+  ExecIgnoringFailures(db, kPlacesStatements);
+  if (withIcons)
+    ExecIgnoringFailures(db, kIconStatements);
+  Finish(sink, db);
+}
+
+void CleanFirefoxDownloads(BrowserSink& sink, const std::string& placesPath) {
+  if (!Exists(placesPath))
+    return;
+  BrowserDatabase db;
+  if (!Start(sink, db, placesPath))
+    return;
+  ExecIgnoringFailures(db, kDownloadStatements);
+  Finish(sink, db);
+}
+
+void FirefoxCache(BrowserSink& sink) {
+  if (!FirefoxProfileReady(sink))
+    return;
+  const Task& task = sink.CurrentTask();
+  std::string profile = FirefoxProfileBase(task);
+  if (profile.empty()) {
+    sink.LogError(kBrowserNoPath);
+    return;
+  }
+  // The oldest versions (and the 9x family) kept everything in the profile.
+  bool flat = task.m_win9xFamily || task.FirefoxVersionCode < 15;
+  std::string cacheHome = os::browsers::FirefoxCacheRoot();
+  std::string relative = Narrow(task.FirefoxProfileRelativePath);
+  std::set<std::string> walked;
+  bool reportedEmpty = false;
+  for (const FirefoxCacheRow& row : kFirefoxCaches) {
+    if (task.FirefoxVersionCode < row.minimumCode)
+      continue;
+    std::string base;
+    if (flat || row.base == CacheBase::Profile) {
+      base = profile;
+    } else {
+      if (row.relativeOnly && !task.FirefoxProfileIsRelative)
+        continue;
+      if (cacheHome.empty()) {
+        if (!reportedEmpty)
+          sink.LogError(kBrowserNoPath);
+        reportedEmpty = true;
+        continue;
+      }
+      base = cacheHome + "/" + relative + "/";
+    }
+    std::string folder = base + row.folder;
+    if (walked.insert(folder).second)
+      sink.CollectFolder(folder, {});
+  }
+}
+
+void FirefoxCookies(BrowserSink& sink) {
+  if (!FirefoxProfileReady(sink))
+    return;
+  std::string path = FirefoxCookiesFile(sink.CurrentTask());
+  if (path.empty()) {
+    sink.LogError(kBrowserNoPath);
+    return;
+  }
+  sink.AddFile(path);
+}
+
+void FirefoxHistory(BrowserSink& sink) {
+  if (!FirefoxProfileReady(sink))
+    return;
+  const Task& task = sink.CurrentTask();
+  std::string path = FirefoxHistoryFile(task);
+  if (path.empty()) {
+    sink.LogError(kBrowserNoPath);
+    return;
+  }
+  if (task.FirefoxVersionCode >= 30 && path.find("places.sqlite") != std::string::npos)
+    CleanFirefoxPlaces(sink, path);
+  else
+    sink.AddFile(path);
+}
+
+void FirefoxDownload(BrowserSink& sink) {
+  if (!FirefoxProfileReady(sink))
+    return;
+  const Task& task = sink.CurrentTask();
+  std::string base = FirefoxProfileBase(task);
+  if (base.empty()) {
+    sink.LogError(kBrowserNoPath);
+    return;
+  }
+  if (task.FirefoxVersionCode < 30) {
+    sink.AddFile(base + "downloads.rdf");
+    return;
+  }
+  AddEach(sink, base, {"downloads.sqlite", "downloads.json"});
+  CleanFirefoxDownloads(sink, base + "places.sqlite");
+}
+
+void FirefoxSession(BrowserSink& sink) {
+  if (!FirefoxProfileReady(sink))
+    return;
+  std::string base = FirefoxProfileBase(sink.CurrentTask());
+  if (base.empty()) {
+    sink.LogError(kBrowserNoPath);
+    return;
+  }
+  AddEach(sink, base, {"sessionstore.bak", "sessionstore.js", "sessionstore.jsonlz4"});
+  sink.CollectFolder(base + "sessionstore-backups", {});
+}
+
+void FirefoxAutoComplete(BrowserSink& sink) {
+  if (!FirefoxProfileReady(sink))
+    return;
+  const Task& task = sink.CurrentTask();
+  std::string base = FirefoxProfileBase(task);
+  if (base.empty()) {
+    sink.LogError(kBrowserNoPath);
+    return;
+  }
+  sink.AddFile(base + (task.FirefoxVersionCode < 30 ? "formhistory.dat" : "formhistory.sqlite"));
+}
+
+void FirefoxPasswords(BrowserSink& sink) {
+  if (!FirefoxProfileReady(sink))
+    return;
+  std::string base = FirefoxProfileBase(sink.CurrentTask());
+  if (base.empty()) {
+    sink.LogError(kBrowserNoPath);
+    return;
+  }
+  // Not key4.db: it also holds the user's certificate keys and primary password.
+  AddEach(sink, base,
+          {"signons.txt", "signons2.txt", "signons3.txt", "key3.db", "signons.sqlite", "logins.json",
+           "logins-backup.json"});
+}
+
+}  // namespace cleanup

@@ -1,0 +1,215 @@
+// The Firefox items on generated profiles of today's Firefox ESR and of the
+// old layouts.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include "cleanup/browser_database.h"
+#include "cleanup/browser_procedures.h"
+#include "tests/cleanup/browser_sink.h"
+#include "tests/support/sandbox.h"
+#include "tools/fixtures/browser_fixtures.h"
+
+using namespace cleanup;
+using fixtures::Count;
+
+namespace {
+
+class FirefoxItemsTest : public testing::Test {
+ protected:
+  void Make(const std::string& lastVersion = "153.8.0_20261117185949/20261117185949") {
+    profile = fixtures::MakeFirefoxProfile(sandbox.Home().string(), sandbox.ConfigHome().string(),
+                                           sandbox.CacheHome().string(), scale, true, lastVersion);
+    Discover();
+  }
+  void Discover() { DiscoverBrowserFields(sink.task, sink.ignoreBrowserVersion, sink.places); }
+  std::string Places() const { return profile.folder + "/places.sqlite"; }
+  std::string Icons() const { return profile.folder + "/favicons.sqlite"; }
+  // Every bookmark still points at its page.
+  void ExpectBookmarksIntact() {
+    EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_bookmarks WHERE type = 1"), scale.bookmarks);
+    EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_bookmarks b WHERE b.fk IS NOT NULL AND NOT EXISTS (SELECT 1 "
+                              "FROM moz_places p WHERE p.id = b.fk)"),
+              0);
+    EXPECT_EQ(fixtures::IntegrityCheck(Places()), "ok");
+  }
+
+  Sandbox sandbox;
+  fixtures::Scale scale;
+  fixtures::FirefoxProfile profile;
+  RecordingSink sink;
+};
+
+bool FileContains(const std::string& path, const std::string& needle) {
+  return Sandbox::ReadFile(path).find(needle) != std::string::npos;
+}
+
+TEST_F(FirefoxItemsTest, HistoryKeepsBookmarksAndLeavesNoTraceOfTheRest) {
+  Make();
+  const long long origins = Count(Places(), "SELECT count(DISTINCT origin_id) FROM moz_places WHERE id <= 20");
+  FirefoxHistory(sink);
+  EXPECT_TRUE(sink.errors.empty());
+  EXPECT_TRUE(sink.files.empty());  // edited in place
+  ExpectBookmarksIntact();
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_places"), scale.bookmarks);
+  for (const char* table : {"moz_historyvisits", "moz_inputhistory", "moz_places_metadata",
+                            "moz_places_metadata_search_queries", "moz_annos", "moz_historyvisits_extra"}) {
+    SCOPED_TRACE(table);
+    EXPECT_EQ(Count(Places(), std::string("SELECT count(*) FROM ") + table), 0);
+  }
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_origins"), origins);
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_places_extra"), 1);
+  // favicons.sqlite keeps the bookmarked pages' icons only.
+  EXPECT_EQ(Count(Icons(), "SELECT count(*) FROM moz_pages_w_icons"), scale.bookmarks);
+  EXPECT_EQ(Count(Icons(), "SELECT count(*) FROM moz_icons_to_pages"), scale.bookmarks);
+  EXPECT_EQ(Count(Icons(), "SELECT count(*) FROM moz_icons"), scale.bookmarks);
+  EXPECT_EQ(fixtures::IntegrityCheck(Icons()), "ok");
+  // The deleted URL is gone from the files themselves, -wal included.
+  for (const std::string& file : {Places(), Places() + "-wal", Icons(), Icons() + "-wal"}) {
+    SCOPED_TRACE(file);
+    if (std::filesystem::exists(file)) {
+      EXPECT_FALSE(FileContains(file, "site0.example/page/150"));
+    }
+  }
+}
+
+TEST_F(FirefoxItemsTest, DownloadItemClearsTodaysDownloadList) {
+  Make();
+  const long long visits = Count(Places(), "SELECT count(*) FROM moz_historyvisits WHERE visit_type <> 7");
+  FirefoxDownload(sink);
+  EXPECT_TRUE(sink.errors.empty());
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_historyvisits WHERE visit_type = 7"), 0);
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_annos a JOIN moz_anno_attributes n ON n.id = "
+                            "a.anno_attribute_id WHERE n.name LIKE 'downloads/%'"),
+            0);
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_places"), scale.places - scale.downloads);
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_historyvisits"), visits);
+  ExpectBookmarksIntact();
+}
+
+TEST_F(FirefoxItemsTest, FileItemsTakeTodaysAndOldNamesButNotTheKeyStore) {
+  Make();
+  std::string p = profile.folder + "/";
+  // Old names that an upgraded profile may still hold.
+  for (const char* name : {"signons3.txt", "signons.sqlite", "key3.db", "downloads.sqlite", "sessionstore.js"})
+    Sandbox::WriteFile(p + name, "old");
+  struct Case {
+    const char* item;
+    void (*run)(BrowserSink&);
+    std::vector<std::string> files;
+  };
+  const Case cases[] = {
+      {"cookies", FirefoxCookies, {p + "cookies.sqlite"}},
+      {"session", FirefoxSession,
+       {p + "sessionstore.js", p + "sessionstore.jsonlz4", p + "sessionstore-backups/previous.jsonlz4"}},
+      {"auto complete", FirefoxAutoComplete, {p + "formhistory.sqlite"}},
+      {"passwords", FirefoxPasswords,
+       {p + "signons3.txt", p + "key3.db", p + "signons.sqlite", p + "logins.json", p + "logins-backup.json"}},
+      {"download", FirefoxDownload, {p + "downloads.sqlite"}},
+      {"cache", FirefoxCache, {profile.cacheFolder + "/cache2/index"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    sink.files.clear();
+    c.run(sink);
+    for (const std::string& file : c.files)
+      EXPECT_TRUE(sink.HasFile(file)) << file;
+    EXPECT_FALSE(sink.HasFile(p + "key4.db"));
+    EXPECT_FALSE(sink.HasFile(p + "prefs.js"));
+  }
+  EXPECT_EQ(sink.files.size(), static_cast<std::size_t>(scale.cacheFiles + 1));  // entries + index
+  EXPECT_TRUE(sink.errors.empty());
+}
+
+TEST_F(FirefoxItemsTest, NewerVersionRunsOnlyWhenAllowed) {
+  Make("160.0_20270101000000/20270101000000");
+  FirefoxCookies(sink);
+  ASSERT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(sink.errors[0].code, kBrowserNoPath);
+  EXPECT_TRUE(sink.files.empty());
+  sink.ignoreBrowserVersion = true;
+  Discover();
+  FirefoxCookies(sink);
+  EXPECT_TRUE(sink.HasFile(profile.folder + "/cookies.sqlite"));
+}
+
+TEST_F(FirefoxItemsTest, LockedDatabaseIsReportedAndLeftUnchanged) {
+  Make();
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(Places().c_str(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  FirefoxHistory(sink);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  ASSERT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(sink.errors[0].code, kChromeDatabaseOpenFailed);
+  EXPECT_EQ(sink.errors[0].message, sink.message.utf8_string());
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_historyvisits"), scale.visits);
+  EXPECT_EQ(Count(Icons(), "SELECT count(*) FROM moz_pages_w_icons"), scale.places);
+}
+
+TEST_F(FirefoxItemsTest, MissingOrBrokenDatabasesAreNeverCreatedNorTrusted) {
+  Make();
+  std::filesystem::remove(Icons());
+  FirefoxHistory(sink);
+  EXPECT_FALSE(std::filesystem::exists(Icons()));
+  EXPECT_TRUE(sink.errors.empty());
+  std::filesystem::remove(Places());
+  FirefoxHistory(sink);
+  EXPECT_FALSE(std::filesystem::exists(Places()));
+  // A file that is no database is reported, and kept as it was.
+  Sandbox::WriteFile(Places(), "this is not a database, but it is the user's");
+  FirefoxHistory(sink);
+  ASSERT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(sink.errors[0].code, kChromeDatabaseOpenFailed);
+  EXPECT_EQ(Sandbox::ReadFile(Places()), "this is not a database, but it is the user's");
+}
+
+TEST(FirefoxOldLayouts, Firefox36EditsPlacesAndFirefox2DeletesFilesWhole) {
+  Sandbox sandbox;
+  fixtures::Scale scale{50, 80, 5, 5, 2, 0};
+  fixtures::FirefoxProfile old = fixtures::MakeFirefox36Profile(sandbox.Home().string(), scale);
+  RecordingSink sink;
+  DiscoverBrowserFields(sink.task, false, sink.places);
+  EXPECT_EQ(sink.task.FirefoxVersionCode, 30);
+  EXPECT_EQ(sink.task.FirefoxVersionNumber, 3613);
+  FirefoxHistory(sink);
+  FirefoxCache(sink);
+  std::string places = old.folder + "/places.sqlite";
+  EXPECT_EQ(Count(places, "SELECT count(*) FROM moz_places"), scale.bookmarks);
+  EXPECT_EQ(Count(places, "SELECT count(*) FROM moz_favicons"), scale.bookmarks);
+  EXPECT_EQ(Count(places, "SELECT count(*) FROM moz_historyvisits"), 0);
+  EXPECT_TRUE(sink.HasFile(old.folder + "/Cache/ABC12"));
+  EXPECT_TRUE(sink.HasFile(old.folder + "/OfflineCache/index.sqlite"));
+  EXPECT_TRUE(sink.errors.empty());
+
+  std::filesystem::remove_all(sandbox.Home() / ".mozilla");
+  fixtures::FirefoxProfile ancient = fixtures::MakeFirefox2Profile(sandbox.Home().string());
+  RecordingSink flat;
+  DiscoverBrowserFields(flat.task, false, flat.places);
+  EXPECT_EQ(flat.task.FirefoxVersionCode, 20);
+  for (auto item : {FirefoxHistory, FirefoxDownload, FirefoxAutoComplete, FirefoxCookies, FirefoxCache})
+    item(flat);
+  std::string p = ancient.folder + "/";
+  for (const char* name : {"history.dat", "downloads.rdf", "formhistory.dat", "cookies.txt", "Cache/_CACHE_MAP_"})
+    EXPECT_TRUE(flat.HasFile(p + name)) << name;
+  EXPECT_FALSE(flat.HasFile(p + "bookmarks.html"));
+  EXPECT_TRUE(flat.errors.empty());
+}
+
+TEST(FirefoxProfileErrors, LookupFailuresAreReportedWithTheItemsMessage) {
+  Sandbox sandbox;
+  RecordingSink sink;
+  sink.task.FirefoxVersionKnown = true;
+  sink.task.FirefoxVersionCode = 40;
+  FirefoxCookies(sink);  // no profiles.ini
+  Sandbox::WriteFile(sandbox.Home() / ".mozilla/firefox/profiles.ini/x", "");
+  FirefoxCookies(sink);  // unreadable: reported as the too-many code
+  ASSERT_EQ(sink.errors.size(), 2u);
+  EXPECT_EQ(sink.errors[0].code, kProfilesIniMissing);
+  EXPECT_EQ(sink.errors[1].code, kProfileTooMany);
+  EXPECT_EQ(sink.errors[1].message, "An Error occured while testing.");
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# A clean-up task file run by the real DKWT on generated Firefox and Chromium
+# profiles inside a throw-away home: the program cleans and ends by itself,
+# and every bookmark survives.
+set -u
+dkwt=$1
+make_profiles=$2
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share XDG_CONFIG_HOME=$work/home/.config \
+       XDG_CACHE_HOME=$work/home/.cache TMP=$work/tmp TMPDIR=$work/tmp DKWT_DRY_RUN=$work/actions
+mkdir -p "$HOME/Desktop" "$TMP" "$work/bin"
+cp "$dkwt" "$work/bin/DKWT"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+q() { sqlite3 "file:$1?mode=ro" "$2"; }
+
+"$make_profiles" "$HOME" 2000 4000 200 500 300 || { echo "cannot make profiles"; exit 1; }
+ff=$HOME/.mozilla/firefox/k3xq9v2a.default-esr
+ffcache=$XDG_CACHE_HOME/mozilla/firefox/k3xq9v2a.default-esr
+cr=$XDG_CONFIG_HOME/chromium/Default
+crcache=$XDG_CACHE_HOME/chromium/Default
+bookmarks_before=$(q "$ff/places.sqlite" "SELECT group_concat(guid || fk, ',') FROM moz_bookmarks")
+
+mkdir -p "$XDG_DATA_HOME/DKWT-Tasks"
+task=$XDG_DATA_HOME/DKWT-Tasks/cleanup.stask
+printf '[CLEANUP]\nCache=Firefox,Chrome\nBrowser_History=Firefox,Chrome\nCookies=Firefox,Chrome\n' >"$task"
+
+timeout 120 "$work/bin/DKWT" -task "$task" >"$work/out" 2>&1
+rc=$?
+[ $rc -ne 124 ] || fail "DKWT did not end by itself"
+[ $rc -eq 0 ] || fail "DKWT exit status $rc: $(cat "$work/out")"
+
+[ "$(q "$ff/places.sqlite" "SELECT count(*) FROM moz_historyvisits")" = 0 ] || fail "Firefox visits left"
+[ "$(q "$ff/places.sqlite" "SELECT count(*) FROM moz_places")" = 200 ] || fail "Firefox places: not the bookmarked ones"
+[ "$(q "$ff/places.sqlite" "SELECT group_concat(guid || fk, ',') FROM moz_bookmarks")" = "$bookmarks_before" ] ||
+  fail "Firefox bookmarks changed"
+[ "$(q "$ff/places.sqlite" "SELECT count(*) FROM moz_bookmarks b WHERE fk NOT NULL AND NOT EXISTS (SELECT 1 FROM moz_places p WHERE p.id = b.fk)")" = 0 ] ||
+  fail "a Firefox bookmark lost its page"
+[ "$(q "$ff/places.sqlite" "PRAGMA integrity_check")" = ok ] || fail "places.sqlite damaged"
+[ ! -e "$ff/cookies.sqlite" ] || fail "Firefox cookies left"
+[ -z "$(find "$ffcache/cache2" -type f)" ] || fail "Firefox cache left"
+[ -e "$ff/key4.db" ] && [ -e "$ff/prefs.js" ] || fail "Firefox files outside the items were touched"
+
+[ "$(q "$cr/History" "SELECT count(*) FROM visits")" = 0 ] || fail "Chromium visits left"
+[ "$(q "$cr/History" "SELECT count(*) FROM urls")" = 200 ] || fail "Chromium urls: not the bookmarked ones"
+[ "$(q "$cr/History" "SELECT count(*) FROM urls WHERE url = 'https://example.org/it''s-a-page'")" = 1 ] ||
+  fail "the bookmarked URL with a quote lost its row"
+[ "$(q "$cr/Cookies" "SELECT count(*) FROM cookies")" = 0 ] || fail "Chromium cookies left"
+[ "$(q "$cr/History" "PRAGMA integrity_check")" = ok ] || fail "History damaged"
+[ -z "$(find "$crcache/Cache" "$crcache/Code Cache" -type f)" ] || fail "Chromium cache left"
+[ -z "$(find "$cr/Sessions" -type f)" ] || fail "Chromium sessions left"
+grep -q '"url": "https://example.org/it' "$cr/Bookmarks" || grep -q "it's-a-page" "$cr/Bookmarks" || fail "Bookmarks changed"
+ls "$HOME/Desktop"/DKWT_Error_* >/dev/null 2>&1 && fail "errors were logged: $(cat "$HOME"/Desktop/DKWT_Error_*)"
+
+[ $failures -eq 0 ] && echo "browser task run: ok"
+exit $failures
