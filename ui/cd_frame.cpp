@@ -72,9 +72,11 @@ CDFrame::CDFrame(wxWindow* parent, wxWindowID id, const wxString& title, const w
     m_statusIcons[code] = TrayIcon(static_cast<int>(code));
   m_trayIcon = m_statusIcons[0];
   SubscribePowerEvents();
+  InstallExtras();
 }
 
 CDFrame::~CDFrame() {
+  DestroyExtras();
   m_errorLog.WriteFooter(m_task.DescribeSystem(), m_savedTaskCount, os::sysinfo::UptimeSeconds());
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_resumeTimer, &m_executeTimer,
                          &m_fullCleanupTimer, &m_tasksRefreshTimer, &m_suspendWatchTimer})

@@ -1,0 +1,3 @@
+#include "extras/cleanup_availability.h"
+
+CleanupAvailability CleanupItemAvailability(std::size_t) { return {}; }
