@@ -18,7 +18,8 @@ class FrameExtrasHost : public ExtrasHost {
   bool TaskRunning() const override { return m_frame.m_running; }
   bool RepeatedChecked() const override {
     const wxCheckBox* repeated = m_frame.m_repeatedCheck;
-    return repeated && repeated->IsEnabled() && repeated->GetValue();
+    // Its own state: the main window itself is disabled while we are shown.
+    return repeated && repeated->IsThisEnabled() && repeated->GetValue();
   }
   Task& CurrentTask() override { return m_frame.m_task; }
   bool MonitorDetected() override { return m_frame.m_task.MonitorSupported(); }
@@ -64,7 +65,9 @@ void CDFrame::OpenExtrasWindow(int choiceIndex) {
         new CDAuiMainFrame(this, std::make_unique<FrameExtrasHost>(*this), CDAuiMainFrame::TitleFor(choiceIndex));
     m_extrasConfigured = true;
     m_extrasWindow->ApplyFirstTimeSettings(choiceIndex);
-    SetExtras(m_extrasWindow);
+    // Pages installed before (tests install their own) stay in charge.
+    if (!m_extras)
+      SetExtras(m_extrasWindow);
   }
   m_extrasWindow->Configure(choiceIndex);
 }
