@@ -10,10 +10,10 @@
 #include <wx/wupdlock.h>
 
 #include "app/cleanup_selection.h"
+#include "cleanup/catalogue.h"
 #include "extras/cd_aui_child_frame.h"
 #include "extras/cd_aui_main_frame.h"
 #include "extras/cd_image_panel.h"
-#include "extras/cleanup_availability.h"
 #include "extras/extras_ids.h"
 #include "res/art/art.h"
 
@@ -94,11 +94,11 @@ wxWindow* CDAuiChildFrame::BuildLeafPanel(std::size_t leaf) {
     if (row % 2 == 1)
       check->SetBackgroundColour(kEvenRow);
     const std::size_t item = CleanupItemOf(box);
-    const CleanupAvailability availability = CleanupItemAvailability(item);
+    const cleanup::Availability availability = cleanup::ItemAvailability(item);
     wxString description = wxString::FromUTF8(box.description);
     if (!availability.available) {
       const wxString reason =
-          availability.reason.empty() ? wxString("This system keeps no such data.") : availability.reason;
+          availability.reason.empty() ? wxString(cleanup::kNoSuchData) : availability.reason;
       description += "\n\n" + reason;
       check->SetToolTip(reason);
       check->Disable();

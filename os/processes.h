@@ -23,4 +23,8 @@ std::string ExecutablePath();
 // Recorded instead of done under the dry-run switch.
 bool Terminate(std::uint32_t pid, bool polite);
 
+// Whether the process still runs (a process that ended but was not yet
+// reaped by its parent counts as ended).
+bool Running(std::uint32_t pid);
+
 }  // namespace os::processes

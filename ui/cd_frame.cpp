@@ -49,6 +49,7 @@ wxBEGIN_EVENT_TABLE(CDFrame, wxFrame)
   EVT_TIMER(ids::kSuspendWatchTimer, CDFrame::OnSuspendWatchTick)
   EVT_TIMER(ids::kFullCleanupTimer, CDFrame::OnFullCleanupTick)
   EVT_TIMER(ids::kTasksRefreshTimer, CDFrame::OnTasksRefreshTick)
+  EVT_MENU(ids::kCleanupEvent, CDFrame::OnCleanupEvent)
   EVT_CHECKBOX(ids::kRepeatedCheck, CDFrame::OnRepeated)
   EVT_CHECKBOX(ids::kLogDeletedCheck, CDFrame::OnLogDeletedFiles)
   EVT_CHECKBOX(ids::kSilentModeCheck, CDFrame::OnSilentMode)
@@ -76,6 +77,8 @@ CDFrame::CDFrame(wxWindow* parent, wxWindowID id, const wxString& title, const w
 }
 
 CDFrame::~CDFrame() {
+  // The worker uses our state until its very last step.
+  WaitForWorker();
   DestroyExtras();
   m_errorLog.WriteFooter(m_task.DescribeSystem(), m_savedTaskCount, os::sysinfo::UptimeSeconds());
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_resumeTimer, &m_executeTimer,

@@ -4,7 +4,8 @@
 // cd_frame_layout.cpp (controls, menus, tool bar), cd_frame_handlers.cpp
 // (mode, choice, navigation, menus, now-buttons), countdown.cpp (engine),
 // cd_frame_execute.cpp (what happens at zero), cd_frame_power_events.cpp
-// (sleep and resume) and cd_frame_tray.cpp (tray icon and reminder window).
+// (sleep and resume), cd_frame_tray.cpp (tray icon and reminder window) and
+// cd_frame_cleanup.cpp (the clean-up runner).
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -27,6 +28,8 @@
 #include "app/task.h"
 #include "app/task_file.h"
 #include "app/task_host.h"
+#include "cleanup/cleanup_events.h"
+#include "cleanup/cleanup_state.h"
 #include "ui/cd_reminder.h"
 #include "ui/cd_systray.h"
 
@@ -46,12 +49,14 @@ class wxCheckBox;
 class wxChoicebook;
 class wxDatePickerCtrl;
 class wxIconizeEvent;
+class wxProgressDialog;
 class wxNavigationKeyEvent;
 class wxRadioButton;
 class wxSpinCtrl;
 class wxStaticText;
 
-class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayHost, public ReminderHost {
+class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayHost, public ReminderHost,
+                public cleanup::CleanupEventTarget {
  public:
   static constexpr long kStyle = wxCAPTION | wxRAISED_BORDER | wxCLIP_CHILDREN | wxWANTS_CHARS | wxCLOSE_BOX |
                                  wxSYSTEM_MENU | wxMINIMIZE_BOX;
@@ -67,7 +72,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   TaskFileState& FileState() override { return m_fileState; }
   void SetFromTaskFile(bool fromTaskFile) override { m_fromTaskFile = fromTaskFile; }
   void SetIe7OrLater(bool installed) override { m_ie7OrLater = installed; }
-  void DiscoverBrowsers() override {}
+  void DiscoverBrowsers() override;
   void BuildControls() override;
   void StartLoadedTask() override;
   void StartInteractive() override;
@@ -109,7 +114,6 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   bool PrepareAction();
   void RefreshCountdown();
   void UpdateTrayStatus();
-  void StartCleanup();
   // Stops everything armed and returns to idle (the Stop button).
   void StopTask();
   // Arms a full clean-up now (the button and the tray menu).
@@ -138,6 +142,25 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   // reaches the window only through CallAfter.
   void RunAfterWakeUpActions();
 
+  // Clean-up runner (cd_frame_cleanup.cpp).
+  // Runs one clean-up of the current selection; returns once the worker runs.
+  void StartCleanup();
+  // The worker's events (identifier 9111).
+  void OnCleanupEvent(wxCommandEvent& event);
+  // Ends the running browsers whose items are selected.
+  void CloseBrowsers();
+  bool IsCleanupCancelled() { return m_cleanupState.IsCleanupCancelled(); }
+  bool IsCleanupRunning() const { return m_cleanupState.CleanupRunning; }
+  // CleanupEventTarget: queued, never sent (called from the worker).
+  void PostCleanupEvent(int value) override;
+
+  cleanup::CleanupState m_cleanupState;
+  wxProgressDialog* m_progressDialog = nullptr;  // only while a clean-up with its dialog runs
+  wxThread* m_worker = nullptr;                   // the last worker started; it deletes itself
+  // Starts the worker for m_cleanupState; tests replace it. False when no
+  // thread could be created or started.
+  std::function<bool()> m_startWorker;
+
   // Task state.
   Task m_task;
   CleanupSelection m_cleanupSelection;
@@ -158,7 +181,6 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   bool m_relativeMode = true;
   bool m_extrasConfigured = false;
   bool m_cleanupSelected = false;
-  bool m_cleanupRunning = false;  // the clean-up worker is busy
   bool m_fullCleanup = false;
   bool m_alarmVolumeSet = false;
   std::int32_t m_alarmSecondsLeft = 0;  // seconds the ringing alarm still plays
@@ -357,6 +379,14 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   // A task-file run is over: the window closes (destroy: no veto).
   void EndTaskFileRun(bool destroy);
   void StartAfterWakeUpThread();
+
+  // Clean-up runner (cd_frame_cleanup.cpp).
+  bool StartWorker();
+  void OpenProgressDialog();
+  void CloseProgressDialog();
+  void ContinueAfterCleanup();
+  void RunIeHistoryStage();
+  void WaitForWorker();
 
   // Tray and reminder (cd_frame_tray.cpp).
   void ShowTrayStatus();

@@ -104,7 +104,7 @@ void CDFrame::EndTaskFileRun(bool destroy) {
 
 void CDFrame::OnExecuteTick(wxTimerEvent&) {
   // The action always follows the clean-up.
-  if (m_cleanupRunning)
+  if (IsCleanupRunning())
     return;
   m_executeTimer.Stop();
   // The countdown is over: other programs may suspend the machine again.

@@ -185,7 +185,7 @@ void CDFrame::OnManual(wxCommandEvent&) {
 }
 
 void CDFrame::OnClose(wxCloseEvent& event) {
-  if (m_cleanupRunning && event.CanVeto()) {
+  if (IsCleanupRunning() && event.CanVeto()) {
     event.Veto();
     return;
   }

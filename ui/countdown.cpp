@@ -483,15 +483,12 @@ void CDFrame::StopTask() {
 
 // ---- Clean-up and the hand-over at zero ------------------------------------
 
-void CDFrame::StartCleanup() {
-  // Collecting and deleting are the clean-up runner's; with nothing to run
-  // the task goes straight on to its continuation.
-  (m_fullCleanup ? m_fullCleanupTimer : m_executeTimer).Start(1000);
-}
-
 void CDFrame::OnFullCleanupNow(wxCommandEvent&) { StartFullCleanup(); }
 
 void CDFrame::StartFullCleanup() {
+  // One clean-up at a time: the running one ends first.
+  if (IsCleanupRunning() || m_fullCleanup)
+    return;
   m_selectionBeforeFullCleanup = m_cleanupSelection;
   m_cleanupSelection.SelectAll(true);
   m_fullCleanup = true;
@@ -504,7 +501,7 @@ void CDFrame::StartFullCleanup() {
 }
 
 void CDFrame::OnFullCleanupTick(wxTimerEvent&) {
-  if (m_cleanupRunning)
+  if (IsCleanupRunning())
     return;
   m_fullCleanupTimer.Stop();
   m_fullCleanup = false;

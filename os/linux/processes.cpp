@@ -90,4 +90,14 @@ bool Terminate(std::uint32_t pid, bool polite) {
   return ::kill(static_cast<pid_t>(pid), polite ? SIGTERM : SIGKILL) == 0;
 }
 
+bool Running(std::uint32_t pid) {
+  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(stat, line))
+    return false;
+  // "pid (name) state ...": the name may hold blanks and parentheses.
+  const auto close = line.rfind(')');
+  return close != std::string::npos && close + 2 < line.size() && line[close + 2] != 'Z' && line[close + 2] != 'X';
+}
+
 }  // namespace os::processes

@@ -17,6 +17,8 @@ enum Choice { kShutdown, kRestart, kStandby, kHibernate, kLogOff, kAlarm, kMonit
 
 class ExtrasTest : public FrameTest {
  protected:
+  ExtrasTest() { frame->InstallExtras(); }
+
   CDAuiMainFrame* Open(int choice) {
     Choose(frame->m_taskChoice, choice);
     return frame->m_extrasWindow;

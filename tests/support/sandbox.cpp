@@ -17,6 +17,9 @@ Sandbox::Sandbox() {
   SetEnv("XDG_CACHE_HOME", CacheHome().string());
   SetEnv("TMP", Tmp().string());
   SetEnv("TMPDIR", Tmp().string());
+  // The machine's real volumes (and their trash folders) stay out of reach.
+  WriteFile(m_root / "mountinfo", "");
+  SetEnv("DKWT_MOUNTINFO", (m_root / "mountinfo").string());
 }
 
 Sandbox::~Sandbox() {

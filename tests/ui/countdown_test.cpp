@@ -2,7 +2,9 @@
 // deadline, display and tray texts, Stop and the full clean-up.
 #include <filesystem>
 
+#include <wx/app.h>
 #include <wx/choicebk.h>
+#include <wx/utils.h>
 
 #include "tests/ui/frame_fixture.h"
 #include "ui/countdown_format.h"
@@ -371,13 +373,18 @@ TEST_F(Countdown, FullCleanupNowSelectsAllThenRestores) {
   Click(frame->m_nowButtons[7]);
   EXPECT_TRUE(frame->m_running);
   EXPECT_EQ(frame->m_cleanupSelection.CountSelected(), kCleanupItemCount);
+  // The sandbox's clean-up runs; its end starts the completion timer.
+  for (int i = 0; i < 2000 && frame->IsCleanupRunning(); ++i) {
+    wxTheApp->ProcessPendingEvents();
+    wxMilliSleep(5);
+  }
   EXPECT_TRUE(frame->m_fullCleanupTimer.IsRunning());
   EXPECT_FALSE(frame->m_startButton->IsEnabled());
 
-  frame->m_cleanupRunning = true;
+  frame->m_cleanupState.CleanupRunning = true;
   Fire(frame->m_fullCleanupTimer);
   EXPECT_TRUE(frame->m_running) << "waits for the worker";
-  frame->m_cleanupRunning = false;
+  frame->m_cleanupState.CleanupRunning = false;
   Fire(frame->m_fullCleanupTimer);
   EXPECT_FALSE(frame->m_running);
   EXPECT_FALSE(frame->m_fullCleanupTimer.IsRunning());

@@ -1,0 +1,20 @@
+#pragma once
+// The browser items (Firefox, Opera, Chrome, Safari) of the clean-up
+// catalogue and the browser discovery that fills the browser fields of Task
+// before they run.
+#include <vector>
+
+#include "cleanup/catalogue.h"
+
+class Task;
+
+namespace cleanup {
+
+// The browser rows, in processing order (after the system rows).
+const std::vector<CatalogueRow>& BrowserCatalogue();
+
+// Fills the browser fields of the task; reports through task.Host().
+// Called at start-up and at the start of every clean-up.
+void DiscoverBrowsers(Task& task);
+
+}  // namespace cleanup

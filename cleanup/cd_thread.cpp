@@ -1,0 +1,103 @@
+#include "cleanup/cd_thread.h"
+
+#include <numeric>
+#include <optional>
+
+#include "app/clock.h"
+#include "app/error_log.h"
+#include "cleanup/catalogue.h"
+#include "cleanup/deleted_files_log.h"
+#include "cleanup/system_items.h"
+#include "os/safe_fs.h"
+
+namespace cleanup {
+
+namespace {
+
+std::string Now() { return ErrorLog::CtimeText().ToStdString(wxConvUTF8); }
+
+}  // namespace
+
+CDThread::CDThread(CleanupState& state, CleanupEventTarget& target)
+    : wxThread(wxTHREAD_DETACHED), m_state(state), m_target(target) {}
+
+void CDThread::Progress(bool last) {
+  const auto now = std::chrono::steady_clock::now();
+  if (last || now - m_lastPost >= kProgressInterval) {
+    m_lastPost = now;
+    m_target.PostCleanupEvent(static_cast<int>(m_progress));
+  }
+  ++m_progress;
+}
+
+wxThread::ExitCode CDThread::Entry() {
+  CleanupState& state = m_state;
+  const bool logging = state.logDeletedFiles;
+  std::optional<DeletedFilesLog> log;
+  if (logging) {
+    state.LogNeedsHeader = true;
+    state.DeletedFilesLogPath = DeletedFilesLogPath(EpochSeconds());
+    log.emplace(state.DeletedFilesLogPath, state.LogNeedsHeader);
+  }
+  // The trash and the thumbnails were collected with the other files, so
+  // progress, Cancel and the log cover them.
+  if (state.selection.items[ItemIndex("History", "RecentDocumentsList")])
+    ResetRecentDocuments();
+
+  os::safe_fs::Deleter deleter;
+  const std::size_t files = state.PendingFiles.size();
+  const std::size_t folders = state.PendingFolders.size();
+  bool destroyed = false;
+  m_progress = 0;
+  while (!state.IsCleanupCancelled() && m_progress < files) {
+    if (TestDestroy()) {
+      destroyed = true;
+      break;
+    }
+    const PendingEntry& entry = state.PendingFiles[m_progress];
+    if (logging) {
+      const double size = deleter.Size(*entry.base, entry.relative);
+      state.FreedSizes.push_back(size);
+      log->Write(FormatFileLine(Now(), entry.Path(), size));
+    }
+    // Gone already, or not deletable: left as it is, without a report.
+    deleter.DeleteFile(*entry.base, entry.relative);
+    Progress(m_progress + 1 == files && folders == 0);
+  }
+  for (std::size_t folder = 0; !destroyed && !state.IsCleanupCancelled() && folder < folders; ++folder) {
+    if (TestDestroy()) {
+      destroyed = true;
+      break;
+    }
+    const PendingEntry& entry = state.PendingFolders[folder];
+    if (logging)
+      log->Write(FormatFolderLine(Now(), entry.Path()));
+    deleter.RemoveFolder(*entry.base, entry.relative);  // only when empty
+    Progress(folder + 1 == folders);
+  }
+  if (destroyed)
+    state.ClearLists();
+
+  if (state.selection.items[ItemIndex("Browser_History", "InternetExplorer")]) {
+    state.IeStageActive = true;
+    m_target.PostCleanupEvent(kIeHistoryStage);
+    Sleep(1);
+  }
+  // The Internet Explorer cache purges have nothing to act on where there is
+  // no Internet Explorer.
+
+  if (logging) {
+    const double total = std::accumulate(state.FreedSizes.begin(), state.FreedSizes.end(), 0.0);
+    log->Write(FormatTotal(total, state.PendingFiles.size(), state.PendingFolders.size()));
+    log->Close();
+    state.DeletedFilesLogPath.clear();
+  }
+  // Emptied before the end is reported: once the owner has seen the end it
+  // may go, so nothing of its state may be touched after that.
+  state.ClearLists();
+  m_target.PostCleanupEvent(kWorkerFinished);
+  state.workerActive = false;
+  return nullptr;
+}
+
+}  // namespace cleanup

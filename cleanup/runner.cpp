@@ -1,0 +1,89 @@
+#include "cleanup/runner.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "app/clock.h"
+#include "cleanup/catalogue.h"
+#include "cleanup/item_context.h"
+#include "os/dry_run.h"
+#include "os/processes.h"
+
+namespace cleanup {
+
+namespace {
+
+// After all browsers: the time their files need to be let go.
+constexpr std::chrono::milliseconds kClosingPause{3000};
+constexpr std::chrono::milliseconds kPoll{50};
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+  const std::string other(b);
+  return std::equal(a.begin(), a.end(), other.begin(), other.end(),
+                    [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
+}
+
+bool TokenSelected(const CleanupSelection& selection, const char* token) {
+  for (std::size_t item = 0; item < kCleanupItemCount; ++item) {
+    const CatalogueRow* row = RowOfItem(item);
+    if (selection.items[item] && row && std::string_view(row->token) == token)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void CollectSelectedItems(ItemContext& context) {
+  for (const CatalogueRow& row : Catalogue()) {
+    if (!row.collect || !context.Selected(ItemIndex(row.key, row.token)))
+      continue;
+    context.SetRow(&row);
+    row.collect(context);
+  }
+  context.SetRow(nullptr);
+}
+
+const std::vector<BrowserProcesses>& BrowserProcessTable() {
+  static const std::vector<BrowserProcesses> table = {
+      {"InternetExplorer", {}, std::chrono::milliseconds(2000)},
+      {"Firefox", {"firefox", "firefox-esr", "firefox-bin"}, std::chrono::milliseconds(1000)},
+      {"Opera", {"opera"}, std::chrono::milliseconds(1000)},
+      {"Chrome", {"chrome", "google-chrome", "chromium"}, std::chrono::milliseconds(300)},
+      {"Safari", {}, std::chrono::milliseconds(1000)},
+  };
+  return table;
+}
+
+std::vector<std::uint32_t> CloseBrowsers(const CleanupSelection& selection, Clock& clock) {
+  std::vector<std::uint32_t> asked;
+  std::vector<os::processes::ProcessInfo> processes;
+  if (!os::processes::List(processes))
+    return asked;
+  std::chrono::milliseconds budget = kClosingPause;
+  for (const BrowserProcesses& browser : BrowserProcessTable()) {
+    if (browser.executables.empty() || !TokenSelected(selection, browser.token))
+      continue;
+    for (const auto& process : processes) {
+      const bool match = std::any_of(browser.executables.begin(), browser.executables.end(),
+                                     [&](const char* name) { return EqualsNoCase(process.name, name); });
+      if (!match || process.pid == os::processes::CurrentId())
+        continue;
+      if (!os::processes::Terminate(process.pid, true))
+        os::processes::Terminate(process.pid, false);
+      asked.push_back(process.pid);
+      budget += browser.pause;
+    }
+  }
+  // Nothing really ended under the dry-run switch: nothing to wait for.
+  if (asked.empty() || os::dry_run::Active())
+    return asked;
+  const auto deadline = clock.Monotonic() + budget;
+  while (clock.Monotonic() < deadline &&
+         std::any_of(asked.begin(), asked.end(), [](std::uint32_t pid) { return os::processes::Running(pid); }))
+    clock.Sleep(kPoll);
+  return asked;
+}
+
+}  // namespace cleanup

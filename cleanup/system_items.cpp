@@ -1,0 +1,176 @@
+// The file items of the system rows: where they act comes from the
+// platform's location table, what they do is the same everywhere.
+#include "cleanup/system_items.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "cleanup/cleanup_state.h"
+#include "os/cleanup_locations.h"
+#include "os/clipboard.h"
+#include "os/folders.h"
+#include "os/recent_documents.h"
+#include "os/trash.h"
+
+namespace cleanup {
+
+namespace {
+
+using os::cleanup_locations::Location;
+using os::cleanup_locations::What;
+
+bool EndsWith(const std::string& text, std::string_view end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder.back() == '/')
+    return folder + name;
+  return folder + "/" + name;
+}
+
+void CollectRow(ItemContext& context, const Location& row, bool shared) {
+  std::string root;
+  if (!os::cleanup_locations::ResolveRoot(row.root, root)) {
+    context.LogError(context.Row().codes.emptyBase);
+    return;
+  }
+  CollectOptions options;
+  options.shared = shared;
+  switch (row.what) {
+    case What::FilesAndFolders:
+    case What::FilesOnly:
+      options.folders = row.what == What::FilesAndFolders;
+      if (*row.suffix) {
+        const std::string suffix = row.suffix;
+        options.fileFilter = [suffix](const std::string& path) { return EndsWith(path, suffix); };
+      }
+      context.CollectFolder(root, row.subPath, options);
+      break;
+    case What::File:
+      context.AddFile(Join(root, row.subPath));
+      break;
+    case What::RecentStore:
+      break;  // the worker resets it
+  }
+}
+
+void CollectRows(ItemContext& context, bool shared) {
+  for (const Location& row : os::cleanup_locations::RowsOf(context.Row().key, context.Row().token))
+    CollectRow(context, row, shared);
+}
+
+// '*' matches any run of characters, separators included.
+bool MatchWild(std::string_view pattern, std::string_view text) {
+  std::size_t p = 0, t = 0, star = std::string_view::npos, mark = 0;
+  while (t < text.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = t;
+    } else if (p < pattern.size() && pattern[p] == text[t]) {
+      ++p;
+      ++t;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      t = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*')
+    ++p;
+  return p == pattern.size();
+}
+
+// The cache folder named by deployment.properties, or empty.
+std::string JavaCacheDirectory(const std::string& properties) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(properties, error))
+    return {};
+  std::ifstream in(properties);
+  std::string line;
+  const std::string key = "deployment.user.cachedir=";
+  std::string found;
+  while (std::getline(in, line)) {
+    const std::size_t at = line.find(key);
+    if (at == std::string::npos)
+      continue;
+    std::string value = line.substr(at + key.size());
+    if (!value.empty() && value.back() == '\r')
+      value.pop_back();
+    std::string plain;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+      if (value[i] == '\\' && i + 1 < value.size() && (value[i + 1] == '\\' || value[i + 1] == ':')) {
+        plain += value[++i];
+        continue;
+      }
+      plain += value[i];
+    }
+    found = plain;
+  }
+  return found;
+}
+
+}  // namespace
+
+void CollectLocations(ItemContext& context) { CollectRows(context, false); }
+
+void CollectTemp(ItemContext& context) {
+  // Other users and programs share the temporary folder.
+  CollectRows(context, true);
+}
+
+void CollectTrash(ItemContext& context) {
+  CollectRows(context, false);
+  for (const std::string& trash : os::trash::VolumeTrashFolders(os::trash::MountPoints())) {
+    for (const char* part : {"files", "info", "expunged"}) {
+      CollectOptions options;
+      options.shared = true;
+      context.CollectFolder(trash, part, options);
+    }
+  }
+}
+
+void CollectRecentDocuments(ItemContext& context) { CollectRows(context, false); }
+
+void ResetRecentDocuments() {
+  for (const Location& row : os::cleanup_locations::RowsOf("History", "RecentDocumentsList")) {
+    std::string root;
+    if (row.what == What::RecentStore && os::cleanup_locations::ResolveRoot(row.root, root))
+      os::recent_documents::ResetStore(Join(root, row.subPath));
+  }
+}
+
+void CollectJava(ItemContext& context) {
+  const char sep = os::folders::PathSeparator();
+  for (const Location& row : os::cleanup_locations::RowsOf(context.Row().key, context.Row().token)) {
+    std::string root;
+    if (!os::cleanup_locations::ResolveRoot(row.root, root)) {
+      context.LogError(context.Row().codes.emptyBase);
+      continue;
+    }
+    std::string deployment = Join(root, row.subPath);
+    if (deployment.back() != sep)
+      deployment += sep;
+    if (!os::folders::FolderExists(deployment))
+      continue;
+    context.CollectFolder(root, Join(row.subPath, "log"), {});
+    std::string cache = JavaCacheDirectory(deployment + "deployment.properties");
+    // A value this short is no usable folder.
+    if (cache.size() <= 4)
+      cache = deployment + "cache";
+    if (cache.empty()) {
+      context.LogError(10535);
+      continue;
+    }
+    const std::string pattern =
+        std::string("*") + sep + "deployment" + sep + "cache" + sep + "*" + sep + "*";
+    CollectOptions options;
+    options.folderFilter = [pattern](const std::string& path) { return MatchWild(pattern, path); };
+    context.CollectFolder(cache, options);
+  }
+}
+
+void EmptyClipboard(ItemContext&) { os::clipboard::EmptyBoth(); }
+
+}  // namespace cleanup

@@ -1,3 +1,0 @@
-#include "extras/cleanup_availability.h"
-
-CleanupAvailability CleanupItemAvailability(std::size_t) { return {}; }

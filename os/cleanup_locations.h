@@ -1,0 +1,42 @@
+#pragma once
+// Where each clean-up item acts on this platform: one table of rows (data),
+// read by the item procedures, which are the same on every platform. An item
+// without a row keeps no such data here.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace os::cleanup_locations {
+
+enum class Root {
+  Home,        // the user's home folder
+  DataHome,    // $XDG_DATA_HOME (~/.local/share)
+  ConfigHome,  // $XDG_CONFIG_HOME (~/.config)
+  CacheHome,   // $XDG_CACHE_HOME (~/.cache)
+  Temp,        // TMP, else TMPDIR, else the system's temporary folder
+};
+
+enum class What {
+  FilesAndFolders,  // every file and sub-folder; the folder itself stays
+  FilesOnly,        // files anywhere below; folders stay
+  File,             // one file
+  RecentStore,      // a recently-used list, reset to an empty list by the worker
+};
+
+struct Location {
+  const char* key;    // task-file key of the item
+  const char* token;  // task-file token of the item
+  Root root;
+  const char* subPath;  // below the root, '/'-separated; "" = the root itself
+  What what;
+  const char* suffix = "";  // FilesOnly/FilesAndFolders: only files whose name ends so ("" = all)
+};
+
+const std::vector<Location>& Table();
+bool HasRow(std::string_view key, std::string_view token);
+// The rows of one item, in table order.
+std::vector<Location> RowsOf(std::string_view key, std::string_view token);
+// The folder of a root; false (and empty) when it cannot be determined.
+bool ResolveRoot(Root root, std::string& path);
+
+}  // namespace os::cleanup_locations

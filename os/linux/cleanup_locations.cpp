@@ -1,0 +1,81 @@
+#include "os/cleanup_locations.h"
+
+#include <cstdlib>
+
+#include "os/folders.h"
+
+namespace os::cleanup_locations {
+
+namespace {
+
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+std::string XdgBase(const char* variable, const char* fallback) {
+  const std::string value = Env(variable);
+  // The XDG rules ignore relative values.
+  if (!value.empty() && value.front() == '/')
+    return value;
+  const std::string home = Env("HOME");
+  return home.empty() ? std::string() : home + "/" + fallback;
+}
+
+}  // namespace
+
+const std::vector<Location>& Table() {
+  static const std::vector<Location> rows = {
+      {"Free_Space", "Temp", Root::Temp, "", What::FilesAndFolders},
+      {"Free_Space", "RecycleBin", Root::DataHome, "Trash/files", What::FilesAndFolders},
+      {"Free_Space", "RecycleBin", Root::DataHome, "Trash/info", What::FilesAndFolders},
+      {"Free_Space", "RecycleBin", Root::DataHome, "Trash/expunged", What::FilesAndFolders},
+      {"Free_Space", "Thumbnails", Root::CacheHome, "thumbnails", What::FilesOnly},
+      {"Free_Space", "Thumbnails", Root::Home, ".thumbnails", What::FilesOnly},
+      {"Free_Space", "FlashPlayer", Root::Home, ".adobe/Flash_Player/AssetCache", What::FilesAndFolders},
+      {"Free_Space", "FlashPlayer", Root::Home, ".macromedia/Flash_Player", What::FilesAndFolders},
+      {"Free_Space", "Java", Root::Home, ".java/deployment/", What::FilesAndFolders},
+      {"History", "RecentDocumentsList", Root::DataHome, "recently-used.xbel", What::RecentStore},
+      {"History", "RecentDocumentsList", Root::Home, ".recently-used.xbel", What::RecentStore},
+      {"History", "RecentDocumentsList", Root::DataHome, "RecentDocuments", What::FilesOnly, ".desktop"},
+  };
+  return rows;
+}
+
+bool HasRow(std::string_view key, std::string_view token) {
+  for (const Location& row : Table())
+    if (key == row.key && token == row.token)
+      return true;
+  return false;
+}
+
+std::vector<Location> RowsOf(std::string_view key, std::string_view token) {
+  std::vector<Location> out;
+  for (const Location& row : Table())
+    if (key == row.key && token == row.token)
+      out.push_back(row);
+  return out;
+}
+
+bool ResolveRoot(Root root, std::string& path) {
+  switch (root) {
+    case Root::Home:
+      path = Env("HOME");
+      break;
+    case Root::DataHome:
+      path = XdgBase("XDG_DATA_HOME", ".local/share");
+      break;
+    case Root::ConfigHome:
+      path = XdgBase("XDG_CONFIG_HOME", ".config");
+      break;
+    case Root::CacheHome:
+      path = XdgBase("XDG_CACHE_HOME", ".cache");
+      break;
+    case Root::Temp:
+      path = folders::TempFolder();
+      break;
+  }
+  return !path.empty();
+}
+
+}  // namespace os::cleanup_locations

@@ -1,0 +1,129 @@
+// Each item of this platform deletes what it names and nothing else.
+#include <cstdlib>
+
+#include "os/recent_documents.h"
+#include "tests/cleanup/cleanup_harness.h"
+
+namespace {
+
+struct ItemCase {
+  const char* key;
+  const char* token;
+  std::vector<const char*> seeded;  // below HOME ("~/…") or TMP ("$TMP/…")
+  std::vector<const char*> remaining;
+};
+
+fs::path Place(const Sandbox& sandbox, const std::string& spec) {
+  if (spec == "$TMP")
+    return sandbox.Tmp();
+  if (spec.rfind("$TMP/", 0) == 0)
+    return sandbox.Tmp() / spec.substr(5);
+  return sandbox.Home() / spec.substr(2);
+}
+
+const ItemCase kCases[] = {
+    {"Free_Space", "Temp", {"$TMP/a", "$TMP/sub/deep/b", "~/Documents/doc"}, {"$TMP", "~/Documents/doc"}},
+    {"Free_Space",
+     "Thumbnails",
+     {"~/.cache/thumbnails/normal/1.png", "~/.cache/thumbnails/large/2.png", "~/.thumbnails/normal/3.png",
+      "~/.cache/other/keep"},
+     {"~/.cache/thumbnails/normal", "~/.cache/thumbnails/large", "~/.thumbnails/normal", "~/.cache/other/keep"}},
+    {"Free_Space",
+     "RecycleBin",
+     {"~/.local/share/Trash/files/a.txt", "~/.local/share/Trash/files/dir/b", "~/.local/share/Trash/info/a.txt.trashinfo",
+      "~/.local/share/Trash/expunged/c", "~/.local/share/other"},
+     {"~/.local/share/Trash/files", "~/.local/share/Trash/info", "~/.local/share/Trash/expunged",
+      "~/.local/share/other"}},
+    {"Free_Space",
+     "FlashPlayer",
+     {"~/.adobe/Flash_Player/AssetCache/X/a", "~/.macromedia/Flash_Player/#SharedObjects/s/b.sol", "~/.adobe/keep"},
+     {"~/.adobe/Flash_Player/AssetCache", "~/.macromedia/Flash_Player", "~/.adobe/keep"}},
+    {"Free_Space",
+     "Java",
+     {"~/.java/deployment/cache/6.0/12/x.idx", "~/.java/deployment/log/plugin.trace",
+      "~/.java/deployment/deployment.properties"},
+     {"~/.java/deployment/cache/6.0", "~/.java/deployment/log", "~/.java/deployment/deployment.properties"}},
+    {"History",
+     "RecentDocumentsList",
+     {"~/.local/share/RecentDocuments/a.desktop", "~/.local/share/RecentDocuments/notes.txt"},
+     {"~/.local/share/RecentDocuments/notes.txt"}},
+};
+
+}  // namespace
+
+TEST(CleanupItems, EachDeletesExactlyWhatItNames) {
+  for (const ItemCase& item : kCases) {
+    SCOPED_TRACE(item.token);
+    CleanupRun run;
+    for (const char* seeded : item.seeded)
+      Touch(Place(run.sandbox, seeded));
+    run.Select(item.key, item.token);
+    run.Clean();
+    std::vector<std::string> expected;
+    for (const char* remaining : item.remaining) {
+      const fs::path path = Place(run.sandbox, remaining);
+      EXPECT_TRUE(fs::exists(path)) << remaining;
+      // A folder that stays is emptied unless it is named with its content.
+      for (fs::path p = path; p != run.sandbox.Root(); p = p.parent_path())
+        expected.push_back(fs::relative(p, run.sandbox.Root()).string());
+    }
+    for (const std::string& left : Tree(run.sandbox.Root())) {
+      const bool ownFile = left == "mountinfo" || left == "tmp" || left.rfind("home/Desktop", 0) == 0;
+      EXPECT_TRUE(ownFile || std::find(expected.begin(), expected.end(), left) != expected.end())
+          << "not deleted: " << left;
+    }
+    EXPECT_TRUE(run.host.errors.empty());
+  }
+}
+
+TEST(CleanupItems, RecentListIsEmptiedAndStaysValid) {
+  CleanupRun run;
+  const fs::path store = run.sandbox.DataHome() / "recently-used.xbel";
+  Touch(store, "<?xml version=\"1.0\"?>\n<xbel version=\"1.0\"><bookmark href=\"file:///secret.pdf\"/></xbel>\n");
+  run.Select("History", "RecentDocumentsList");
+  run.Clean();
+  const std::string content = Sandbox::ReadFile(store);
+  EXPECT_EQ(content, os::recent_documents::EmptyStore());
+  EXPECT_EQ(content.find("secret"), std::string::npos);
+  const std::string check = "xmllint --noout '" + store.string() + "' 2>/dev/null || python3 -c "
+                            "\"import sys,xml.dom.minidom as m; m.parse(sys.argv[1])\" '" + store.string() + "'";
+  EXPECT_EQ(std::system(check.c_str()), 0) << "not well-formed XML";
+}
+
+TEST(CleanupItems, ClipboardOwnedByAnotherProgramIsEmptied) {
+  if (std::system("command -v xclip >/dev/null") != 0)
+    GTEST_SKIP() << "xclip is not installed";
+  CleanupRun run;
+  ASSERT_EQ(std::system("printf secret | xclip -selection clipboard -i && printf secret | xclip -selection primary -i"),
+            0);
+  ASSERT_EQ(std::system("xclip -selection clipboard -o | grep -q secret"), 0) << "fixture owns the clipboard";
+  run.Select("History", "Clipboard");
+  run.Collect();
+  for (const char* selection : {"clipboard", "primary"}) {
+    const std::string read = std::string("xclip -selection ") + selection + " -o 2>/dev/null | grep -q secret";
+    EXPECT_NE(std::system(read.c_str()), 0) << selection << " still holds the text";
+  }
+}
+
+TEST(CleanupItems, AvailabilityOnThisSystem) {
+  const std::pair<const char*, const char*> available[] = {
+      {"Free_Space", "Temp"},        {"Free_Space", "RecycleBin"},  {"Free_Space", "Thumbnails"},
+      {"Free_Space", "FlashPlayer"}, {"Free_Space", "Java"},        {"History", "RecentDocumentsList"},
+      {"History", "Clipboard"}};
+  std::size_t count = 0;
+  for (std::size_t item = 0; item < kCleanupItemCount; ++item) {
+    ASSERT_NE(cleanup::RowOfItem(item), nullptr) << item;
+    const cleanup::Availability availability = cleanup::ItemAvailability(item);
+    EXPECT_EQ(availability.available, availability.reason.empty()) << item;
+    count += availability.available;
+  }
+  EXPECT_EQ(cleanup::Catalogue().size(), kCleanupItemCount) << "one row per item";
+  for (const auto& [key, token] : available)
+    EXPECT_TRUE(cleanup::ItemAvailability(cleanup::ItemIndex(key, token)).available) << token;
+  const auto regedit = cleanup::ItemAvailability(cleanup::ItemIndex("History", "RegistryEditor"));
+  EXPECT_FALSE(regedit.available);
+  EXPECT_EQ(regedit.reason, cleanup::kNoSuchHistory);
+  EXPECT_FALSE(cleanup::ItemAvailability(cleanup::ItemIndex("Cache", "InternetExplorer")).available);
+  EXPECT_EQ(cleanup::ItemAvailability(cleanup::ItemIndex("Free_Space", "CryptoApiCache")).reason,
+            cleanup::kNoSuchData);
+}

@@ -1,0 +1,92 @@
+// The worker: order of its events, Cancel, the deleted-files log.
+#include <regex>
+
+#include "cleanup/deleted_files_log.h"
+#include "tests/cleanup/cleanup_harness.h"
+
+namespace {
+
+void SeedTemp(const Sandbox& sandbox, int files, int folders) {
+  for (int d = 0; d < folders; ++d)
+    for (int f = 0; f < files / folders; ++f)
+      Touch(sandbox.Tmp() / ("d" + std::to_string(d)) / ("f" + std::to_string(f)), std::string(1024, 'x'));
+}
+
+fs::path OnlyLog(const Sandbox& sandbox) {
+  std::vector<fs::path> logs;
+  for (const auto& entry : fs::directory_iterator(sandbox.Desktop()))
+    if (std::regex_match(entry.path().filename().string(), std::regex("DKWT_[0-9]+_\\.log")))
+      logs.push_back(entry.path());
+  EXPECT_EQ(logs.size(), 1u);
+  return logs.empty() ? fs::path() : logs.front();
+}
+
+}  // namespace
+
+TEST(CleanupWorker, ProgressIsThrottledAndEndsWithTheLastEntry) {
+  CleanupRun run;
+  SeedTemp(run.sandbox, 3000, 30);
+  run.Select("Free_Space", "Temp");
+  run.Select("Browser_History", "InternetExplorer");
+  run.Clean();
+  const std::vector<int> values = run.target.Values();
+  ASSERT_GE(values.size(), 3u);
+  EXPECT_EQ(values.back(), cleanup::kWorkerFinished);
+  EXPECT_EQ(values[values.size() - 2], cleanup::kIeHistoryStage) << "-2 comes before -1";
+  EXPECT_EQ(values[values.size() - 3], 3000 + 30 - 1) << "the last entry is always reported";
+  EXPECT_LT(values.size(), 300u) << "one event per file would flood the window";
+  EXPECT_TRUE(std::is_sorted(values.begin(), values.end() - 2));
+  EXPECT_EQ(Tree(run.sandbox.Tmp()), std::vector<std::string>{});
+  EXPECT_TRUE(run.state.PendingFiles.empty() && run.state.PendingFolders.empty() && run.state.FreedSizes.empty());
+}
+
+TEST(CleanupWorker, CancelStopsBothLoopsAndTheLogStillGetsItsTotal) {
+  CleanupRun run;
+  run.settings.m_logDeletedFiles = true;
+  SeedTemp(run.sandbox, 2000, 10);
+  run.Select("Free_Space", "Temp");
+  // The user presses Cancel as the first progress arrives.
+  run.target.onEvent = [&](int value) {
+    if (value >= 0)
+      run.state.SetCancelled(true);
+  };
+  run.Clean();
+  std::size_t left = 0;
+  for (const std::string& entry : Tree(run.sandbox.Tmp()))
+    left += entry.find('/') != std::string::npos;
+  EXPECT_GT(left, 1000u) << "the file loop stopped";
+  for (int d = 0; d < 10; ++d)
+    EXPECT_TRUE(fs::exists(run.sandbox.Tmp() / ("d" + std::to_string(d)))) << "the folder loop did not run";
+  const std::string log = Sandbox::ReadFile(OnlyLog(run.sandbox));
+  EXPECT_NE(log.find("********* Total Space freed: "), std::string::npos);
+  EXPECT_NE(log.find(". Files: 2000 and Folders: 10 .\n"), std::string::npos) << "counts are of everything collected";
+  EXPECT_EQ(run.target.Values().back(), cleanup::kWorkerFinished);
+}
+
+TEST(CleanupWorker, LogHasEveryEntryAndAVanishedFileWithZeroSize) {
+  CleanupRun run;
+  run.settings.m_logDeletedFiles = true;
+  Touch(run.sandbox.Tmp() / "dir" / "half", std::string(524288, 'x'));
+  Touch(run.sandbox.Tmp() / "gone", "soon");
+  run.Select("Free_Space", "Temp");
+  run.Collect();
+  fs::remove(run.sandbox.Tmp() / "gone");
+  run.RunWorker();
+  const std::string log = Sandbox::ReadFile(OnlyLog(run.sandbox));
+  const std::string stamp = "[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}";
+  const std::string tmp = run.sandbox.Tmp().string();
+  EXPECT_TRUE(std::regex_search(log, std::regex("^Duskwatch v\\. 2\\.1 log file created on " + stamp + " :\n\n")));
+  EXPECT_TRUE(std::regex_search(log, std::regex(stamp + "   FILE:   " + tmp + "/dir/half \\*{35} Size: 0\\.500 MB\n")));
+  EXPECT_TRUE(std::regex_search(log, std::regex(stamp + "   FILE:   " + tmp + "/gone \\*{35} Size: 0\\.000 MB\n")));
+  EXPECT_TRUE(std::regex_search(log, std::regex(stamp + "   FOLDER: " + tmp + "/dir\n")));
+  EXPECT_TRUE(log.ends_with("\n\n\n********* Total Space freed: 0.500 MB. Files: 2 and Folders: 1 .\n")) << log;
+  EXPECT_EQ(log.find('\r'), std::string::npos);
+}
+
+TEST(DeletedFilesLog, TotalsSwitchToGigabytesAtOneThousandTwentyFour) {
+  const std::pair<double, const char*> cases[] = {
+      {1536.0 * 1048576, "1.500 GB"}, {1023.9 * 1048576, "1023.900 MB"}, {0, "0.000 MB"}, {1024.0 * 1048576, "1.000 GB"}};
+  for (const auto& [bytes, text] : cases)
+    EXPECT_EQ(cleanup::FormatTotal(bytes, 3, 4),
+              std::string("\n\n\n********* Total Space freed: ") + text + ". Files: 3 and Folders: 4 .\n");
+}
