@@ -111,6 +111,7 @@ void CDAuiChildFrame::BuildHeader(wxSizer* page, int switchId, int panelId, cons
   }
   const wxBitmap picture = ExtrasBitmap(panelName);
   m_picture = new CDImagePanel(this, panelId, picture, picture.IsOk() ? picture.GetSize() : wxSize(320, 56));
+  SetAccessibleName(m_picture, GetLabel());
   row->Add(m_picture, 0, wxALIGN_CENTER_VERTICAL);
   page->Add(row, 0, wxALL, 8);
 }

@@ -8,6 +8,10 @@ class CDImagePanel : public wxScrolled<wxPanel> {
  public:
   CDImagePanel(wxWindow* parent, wxWindowID id, const wxBitmap& picture, const wxSize& size = wxDefaultSize);
 
+  // A picture takes no focus; the controls on it do.
+  bool AcceptsFocus() const override { return false; }
+  bool AcceptsFocusFromKeyboard() const override { return false; }
+
  private:
   void OnPaint(wxPaintEvent& event);
   wxBitmap m_picture;

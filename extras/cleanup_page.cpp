@@ -42,6 +42,7 @@ void CDAuiChildFrame::BuildCleanup() {
   m_tree = new wxDataViewTreeCtrl(this, extras_ids::kTree, wxDefaultPosition, wxSize(kTreeWidth, -1),
                                   wxDV_NO_HEADER | wxDV_SINGLE);
   m_tree->SetName("treeCtrl");
+  SetAccessibleName(m_tree, "Clean-up items");
   auto* images = new wxImageList(kImageSize, kImageSize, true, static_cast<int>(std::size(kImageNames)));
   for (const char* name : kImageNames) {
     wxBitmap picture = ExtrasBitmap(name);
@@ -83,6 +84,7 @@ wxWindow* CDAuiChildFrame::BuildLeafPanel(std::size_t leaf) {
   const CleanupLeafInfo& info = CleanupLeaves()[leaf];
   auto* panel = new CDImagePanel(m_panelBook, info.panelId, ExtrasBitmap(info.panelName), wxSize(420, 330));
   m_leafPanels[leaf] = panel;
+  SetAccessibleName(panel, info.label);
   auto* column = new wxBoxSizer(wxVERTICAL);
   bool anyAvailable = false;
   for (std::size_t row = 0; row < info.boxes.size(); ++row) {

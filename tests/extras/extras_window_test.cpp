@@ -3,6 +3,7 @@
 #include <wx/datectrl.h>
 
 #include "app/task.h"
+#include "app/task_file.h"
 #include "tests/extras/extras_fixture.h"
 
 namespace {
@@ -196,13 +197,23 @@ TEST_F(ExtrasTest, ThePagesReachTheTaskAndItsFile) {
   EXPECT_EQ(frame->m_task.m_wakeUpSeconds, 5401) << "relative delays come with one second more";
   EXPECT_EQ(frame->m_task.m_alarmSeconds, 45);
 
+  // Saved and read back, the task file holds the same wake-up and alarm.
   const wxString saved = frame->SaveTaskFile("evening");
-  const std::string text = Sandbox::ReadFile(saved.utf8_string());
-  EXPECT_NE(text.find("Hours=1"), std::string::npos);
-  EXPECT_NE(text.find("Minutes=30"), std::string::npos);
-  EXPECT_NE(text.find("Secondes=45"), std::string::npos);
-  EXPECT_NE(text.find("Volume=70"), std::string::npos);
-  EXPECT_NE(text.find("Text=Time to sleep"), std::string::npos);
+  ASSERT_NE(saved, "ErrDir");
+  TaskFileKeys keys;
+  Task loaded(frame);
+  CleanupSelection selection;
+  TaskFileState state;
+  state.m_fileTaskIndex = kStandby;
+  ASSERT_TRUE(ReadTaskFile(saved, keys, loaded, selection, state));
+  EXPECT_TRUE(state.m_fileWakeUp);
+  EXPECT_TRUE(loaded.m_systemWakeUp);
+  EXPECT_EQ(loaded.m_wakeUpSeconds, 5400);
+  EXPECT_TRUE(state.m_fileAlarmExtra);
+  EXPECT_EQ(loaded.m_alarmSeconds, 45);
+  EXPECT_DOUBLE_EQ(state.m_fileAlarmVolume, 0.7);
+  EXPECT_TRUE(state.m_fileReminderOn);
+  EXPECT_EQ(state.m_fileReminderText, "Time to sleep");
 }
 
 TEST_F(ExtrasTest, AbsoluteWakeUpMustLieAfterTheAction) {
