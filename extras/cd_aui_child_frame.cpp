@@ -228,9 +228,12 @@ void CDAuiChildFrame::BuildWakeMode(bool monitor) {
   // Headings instead of boxes: both modes must share one parent to form one
   // radio group (GTK cannot clear a radio button alone in its group).
   auto heading = [this](const wxString& text) {
-    auto* label = new wxStaticText(this, wxID_ANY, text);
+    // Labelled after the font is set, so it is sized for the bold text.
+    auto* label = new wxStaticText(this, wxID_ANY, wxString());
     label->SetFont(label->GetFont().Bold());
-    label->SetInitialSize();  // room for the bold text
+    label->SetLabel(text);
+    // GTK wraps labels to their minimum size; keep the heading on one line.
+    label->SetMinSize(wxSize(label->GetTextExtent(text).x + 4, -1));
     return label;
   };
   page->Add(heading("Relative Mode :"), 0, wxLEFT | wxRIGHT | wxTOP, 10);

@@ -64,7 +64,7 @@ wxEND_EVENT_TABLE()
 // clang-format on
 
 CDAuiMainFrame::CDAuiMainFrame(wxWindow* parent, std::unique_ptr<ExtrasHost> host, const wxString& title)
-    : wxFrame(parent, extras_ids::kWindow, title, wxDefaultPosition, wxSize(680, 520), kStyle),
+    : wxFrame(parent, extras_ids::kWindow, title, wxDefaultPosition, wxSize(kWidth, kHeight), kStyle),
       m_host(std::move(host)) {
   BuildLayout();
 }

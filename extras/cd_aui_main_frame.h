@@ -25,6 +25,10 @@ constexpr std::size_t kExtrasPageCount = 6;
 
 class CDAuiMainFrame : public wxFrame, public ExtrasPages {
  public:
+  // Room for the longest clean-up label and the fifteen History boxes in
+  // GTK's fonts and spacing.
+  static constexpr int kWidth = 860;
+  static constexpr int kHeight = 640;
   static constexpr long kStyle = wxCLIP_CHILDREN | wxCAPTION | wxFRAME_TOOL_WINDOW | wxFRAME_FLOAT_ON_PARENT;
 
   CDAuiMainFrame(wxWindow* parent, std::unique_ptr<ExtrasHost> host, const wxString& title);

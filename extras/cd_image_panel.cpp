@@ -1,5 +1,7 @@
 #include "extras/cd_image_panel.h"
 
+#include <algorithm>
+
 #include <wx/dcclient.h>
 
 CDImagePanel::CDImagePanel(wxWindow* parent, wxWindowID id, const wxBitmap& picture, const wxSize& size)
@@ -12,8 +14,22 @@ CDImagePanel::CDImagePanel(wxWindow* parent, wxWindowID id, const wxBitmap& pict
 void CDImagePanel::OnPaint(wxPaintEvent&) {
   wxPaintDC dc(this);
   DoPrepareDC(dc);
-  dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
-  dc.Clear();
-  if (m_picture.IsOk())
-    dc.DrawBitmap(m_picture, 0, 0, true);
+  const wxSize area(std::max(GetClientSize().x, GetVirtualSize().x), std::max(GetClientSize().y, GetVirtualSize().y));
+  if (!m_picture.IsOk() || area.x <= 0 || area.y <= 0) {
+    dc.SetBackground(wxBrush(GetParent()->GetBackgroundColour()));
+    dc.Clear();
+    return;
+  }
+  // The picture covers the whole panel, keeping its proportions and its
+  // bottom-right corner, where the drawings put their motif.
+  if (m_scaled.IsOk() ? m_scaledFor != area : true) {
+    const double factor = std::max(static_cast<double>(area.x) / m_picture.GetWidth(),
+                                   static_cast<double>(area.y) / m_picture.GetHeight());
+    const int width = std::max(1, static_cast<int>(m_picture.GetWidth() * factor + 0.5));
+    const int height = std::max(1, static_cast<int>(m_picture.GetHeight() * factor + 0.5));
+    m_scaled = factor == 1.0 ? m_picture
+                             : wxBitmap(m_picture.ConvertToImage().Scale(width, height, wxIMAGE_QUALITY_HIGH));
+    m_scaledFor = area;
+  }
+  dc.DrawBitmap(m_scaled, area.x - m_scaled.GetWidth(), area.y - m_scaled.GetHeight(), true);
 }

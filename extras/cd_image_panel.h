@@ -15,4 +15,6 @@ class CDImagePanel : public wxScrolled<wxPanel> {
  private:
   void OnPaint(wxPaintEvent& event);
   wxBitmap m_picture;
+  wxBitmap m_scaled;  // the picture at the size it was last painted
+  wxSize m_scaledFor;
 };

@@ -82,7 +82,7 @@ void CDAuiChildFrame::BuildCleanup() {
 
 wxWindow* CDAuiChildFrame::BuildLeafPanel(std::size_t leaf) {
   const CleanupLeafInfo& info = CleanupLeaves()[leaf];
-  auto* panel = new CDImagePanel(m_panelBook, info.panelId, ExtrasBitmap(info.panelName), wxSize(420, 330));
+  auto* panel = new CDImagePanel(m_panelBook, info.panelId, ExtrasBitmap(info.panelName));
   m_leafPanels[leaf] = panel;
   SetAccessibleName(panel, info.label);
   auto* column = new wxBoxSizer(wxVERTICAL);

@@ -122,20 +122,32 @@ TEST_F(CleanupPage, TreeAndHoverWriteTheInfoPane) {
 }
 
 TEST_F(CleanupPage, TickedBoxesReachTheSelectionAndTheTaskFile) {
-  wxCheckBox* bin = Box(10133);
-  ASSERT_TRUE(bin->IsThisEnabled()) << "the trash exists on every system";
-  Toggle(bin, true);
+  // The first item this system can clean.
+  std::size_t slot = 0;
+  while (slot < Cleanup().m_boxes.size() && !Cleanup().m_boxAvailable[slot])
+    ++slot;
+  ASSERT_LT(slot, Cleanup().m_boxes.size());
+  Toggle(Cleanup().m_boxes[slot], true);
   ASSERT_TRUE(CloseWindow());
   SetRelative(0, 0, 30);
   Click(frame->m_startButton);
   ASSERT_TRUE(frame->m_running);
-  const std::size_t item = cleanup::ItemIndex("Free_Space", "RecycleBin");
+  const std::size_t item = Cleanup().m_boxItems[slot];
   EXPECT_TRUE(frame->m_cleanupSelection.items[item]);
   EXPECT_EQ(frame->m_cleanupSelection.CountSelected(), 1u);
   EXPECT_TRUE(frame->m_cleanupSelection.anySelected);
 
   const wxString saved = frame->SaveTaskFile("tidy");
-  EXPECT_NE(Sandbox::ReadFile(saved.utf8_string()).find("Free_Space=RecycleBin"), std::string::npos);
+  const CleanupKey* key = nullptr;
+  std::size_t token = 0;
+  for (std::size_t k = 0; k < kCleanupKeyCount; ++k)
+    if (item >= CleanupFirstItem(k) && item < CleanupFirstItem(k) + CleanupKeys()[k].tokens.size()) {
+      key = &CleanupKeys()[k];
+      token = item - CleanupFirstItem(k);
+    }
+  ASSERT_NE(key, nullptr);
+  const std::string line = std::string(key->key) + "=" + key->tokens[token];
+  EXPECT_NE(Sandbox::ReadFile(saved.utf8_string()).find(line), std::string::npos) << line;
 }
 
 }  // namespace
