@@ -133,7 +133,7 @@ void CleanFileSearch(ItemContext& context) {
   DeleteKeyTree(std::string(kExplorer) + "WordWheelQuery");
   WipeRegistryValues(std::string(kExplorerBars) + "ContainingTextMRU", true);
   WipeRegistryValues(std::string(kExplorerBars) + "FilesNamedMRU", true);
-  WipeRegistryValues(context.CurrentTask().m_win9xFamily ? std::string(kExplorer) + "Doc Find Spec MRU"
+  WipeRegistryValues(context.CurrentTask().m_win9xFamily ? std::string(kExplorer) + "Doc Find S" "pec MRU"
                                                          : std::string(kAcMru) + "5603",
                      true);
 }

@@ -13,12 +13,12 @@ struct ItemCase {
   std::vector<const char*> remaining;
 };
 
-fs::path Place(const Sandbox& sandbox, const std::string& spec) {
-  if (spec == "$TMP")
+fs::path Place(const Sandbox& sandbox, const std::string& where) {
+  if (where == "$TMP")
     return sandbox.Tmp();
-  if (spec.rfind("$TMP/", 0) == 0)
-    return sandbox.Tmp() / spec.substr(5);
-  return sandbox.Home() / spec.substr(2);
+  if (where.rfind("$TMP/", 0) == 0)
+    return sandbox.Tmp() / where.substr(5);
+  return sandbox.Home() / where.substr(2);
 }
 
 const ItemCase kCases[] = {
@@ -68,7 +68,7 @@ TEST(CleanupItems, EachDeletesExactlyWhatItNames) {
         expected.push_back(fs::relative(p, run.sandbox.Root()).string());
     }
     for (const std::string& left : Tree(run.sandbox.Root())) {
-      const bool ownFile = left == "mountinfo" || left == "tmp" || left.rfind("home/Desktop", 0) == 0;
+      const bool ownFile = left == "tmp" || left.rfind("home/Desktop", 0) == 0;
       EXPECT_TRUE(ownFile || std::find(expected.begin(), expected.end(), left) != expected.end())
           << "not deleted: " << left;
     }
@@ -126,4 +126,28 @@ TEST(CleanupItems, AvailabilityOnThisSystem) {
   EXPECT_FALSE(cleanup::ItemAvailability(cleanup::ItemIndex("Cache", "InternetExplorer")).available);
   EXPECT_EQ(cleanup::ItemAvailability(cleanup::ItemIndex("Free_Space", "CryptoApiCache")).reason,
             cleanup::kNoSuchData);
+}
+
+TEST(CleanupItems, TrashOfOtherVolumesIsEmptiedAndKept) {
+  CleanupRun run;
+  const fs::path volume = run.sandbox.Root() / "volume with blank";
+  run.sandbox.SetEnv("DKWT_MOUNTINFO", (run.sandbox.Root() / "mountinfo").string());
+  Sandbox::WriteFile(run.sandbox.Root() / "mountinfo",
+                     "36 35 98:0 / " + run.sandbox.Root().string() + "/volume\\040with\\040blank rw,noatime shared:1 - "
+                     "ext4 /dev/sdb1 rw\n37 35 0:5 / /proc rw - proc proc rw\n");
+  Sandbox::WriteFile(run.sandbox.Root() / "uid", "");
+  ASSERT_EQ(std::system(("id -u >'" + (run.sandbox.Root() / "uid").string() + "'").c_str()), 0);
+  std::string uid = Sandbox::ReadFile(run.sandbox.Root() / "uid");
+  uid = uid.substr(0, uid.find('\n'));
+  Touch(volume / (".Trash-" + uid) / "files" / "old.txt");
+  Touch(volume / (".Trash-" + uid) / "info" / "old.txt.trashinfo");
+  Touch(volume / ".Trash" / uid / "files" / "dir" / "x");
+  fs::permissions(volume / ".Trash", fs::perms::all | fs::perms::sticky_bit);
+  Touch(volume / "data.bin");
+  run.Select("Free_Space", "RecycleBin");
+  run.Clean();
+  const std::vector<std::string> expected = {".Trash", ".Trash-" + uid, ".Trash-" + uid + "/files",
+                                             ".Trash-" + uid + "/info", ".Trash/" + uid, ".Trash/" + uid + "/files",
+                                             "data.bin"};
+  EXPECT_EQ(Tree(volume), expected);
 }

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <thread>
 
+#include <wx/utils.h>
+
 #include "tests/support/fake_clock.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sandbox.h"
@@ -46,6 +48,11 @@ class TaskFileRun : public testing::Test {
     for (int second = 0; second < 100 && !frame->m_executeTimer.IsRunning(); ++second) {
       clock.Advance(std::chrono::seconds(1));
       Fire(frame, frame->m_countdownTimer);
+    }
+    // A clean-up's worker reports its end through the event queue.
+    for (int wait = 0; wait < 2000 && frame->IsCleanupRunning(); ++wait) {
+      wxTheApp->ProcessPendingEvents();
+      wxMilliSleep(5);
     }
     Fire(frame, frame->m_executeTimer);
     for (int tick = 0; tick < 100 && frame->m_alarmTimer.IsRunning(); ++tick)
