@@ -74,11 +74,13 @@ CDFrame::CDFrame(wxWindow* parent, wxWindowID id, const wxString& title, const w
   m_trayIcon = m_statusIcons[0];
   SubscribePowerEvents();
   m_refreshSavedTasks = [this] { RefreshSavedTasks(); };
+  InstallExtras();
 }
 
 CDFrame::~CDFrame() {
   // The worker uses our state until its very last step.
   WaitForWorker();
+  DestroyExtras();
   m_errorLog.WriteFooter(m_task.DescribeSystem(), m_savedTaskCount, os::sysinfo::UptimeSeconds());
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_resumeTimer, &m_executeTimer,
                          &m_fullCleanupTimer, &m_tasksRefreshTimer, &m_suspendWatchTimer})

@@ -33,6 +33,7 @@
 #include "ui/cd_reminder.h"
 #include "ui/cd_systray.h"
 
+class CDAuiMainFrame;
 class CDButton;
 class CDDialog;
 class CDChoice;
@@ -253,6 +254,15 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   wxString m_schedulerExecutable;
   // Opens the extras window for a task-choice index; installed by the window.
   std::function<void(int)> m_configureExtras;
+
+  // The extras window and the system wake-up timer (cd_frame_extras.cpp).
+  // The window is created when first configured and lives as long as we do.
+  CDAuiMainFrame* m_extrasWindow = nullptr;
+  void InstallExtras();
+  void DestroyExtras();
+  void OpenExtrasWindow(int choiceIndex);
+  // The wake-up timer fired (GUI thread): the after-wake-up actions.
+  void OnSystemWakeUp();
 
   // Timers 9051..9057.
   wxTimer m_countdownTimer;

@@ -112,4 +112,10 @@ void CDFrame::RunAfterWakeUpActions() {
   }
   if (task.m_launchAfterWakeUp)
     CallAfter([this] { m_task.LaunchFile(m_task.m_launchPath); });
+  // A task-file run waited for these: it is over now.
+  CallAfter([this] {
+    ReleasePreventStandby();
+    if (m_fromTaskFile)
+      EndTaskFileRun(false);
+  });
 }

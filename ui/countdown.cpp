@@ -463,6 +463,8 @@ void CDFrame::StopTask() {
   }
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_executeTimer})
     timer->Stop();
+  if (m_cancelWakeUpTimer)
+    m_cancelWakeUpTimer();
   m_running = false;
   m_actionCode = 0;
   m_alarmVolumeSet = false;

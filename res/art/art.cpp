@@ -158,3 +158,5 @@ wxBitmap TreeIconBitmap(TreeIcon icon, int size) {
   }
   return Sized(std::string("tree_") + name, kTreeSizes, size);
 }
+
+wxBitmap ExtrasBitmap(const char* resourceName) { return resourceName ? Picture(resourceName) : wxBitmap(); }

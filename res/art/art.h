@@ -43,3 +43,8 @@ enum class TreeIcon {
 
 // An icon of the clean-up tree. Drawn at 16 and 32 px; other sizes are scaled.
 wxBitmap TreeIconBitmap(TreeIcon icon, int size = 16);
+
+// The extras window's pictures by their resource name: the clean-up tree's
+// "bmp_icon…" icons (32 x 32, with "…Selected" states), the panels
+// "bmp_Panel…" and the page switch "bmp_ON" / "bmp_OFF". Invalid if unknown.
+wxBitmap ExtrasBitmap(const char* resourceName);

@@ -26,7 +26,18 @@ class MessageRecorder : public MessagePrompter {
     return (style & wxYES_NO) ? wxYES : wxOK;
   }
 
+  wxString ChooseFile(const wxString& title, const wxString& wildcard, long style, wxWindow*) override {
+    fileDialogs.push_back({title, wildcard, style});
+    if (files.empty())
+      return wxString();
+    wxString path = files.front();
+    files.pop_front();
+    return path;
+  }
+
   std::vector<RecordedMessage> messages;
+  std::vector<RecordedMessage> fileDialogs;  // title, wildcard, style
+  std::deque<wxString> files;                // answers of file dialogs; empty = cancelled
   std::deque<int> answers;  // wxYES, wxNO, wxOK, wxCANCEL in order; default Yes/OK
 
  private:

@@ -28,6 +28,9 @@ class FrameTest : public testing::Test {
     frame = new CDFrame(nullptr, 6999, "Duskwatch v. 2.1", wxPoint(250, 160), wxSize(664, 529));
     frame->CurrentTask().CheckSystem();
     frame->BuildControls();
+    // Choosing an action opens the (modal) extras window; the extras tests
+    // open it, the others work the main window alone.
+    frame->m_configureExtras = nullptr;
     frame->Show();
   }
   ~FrameTest() override { delete frame; }
