@@ -23,6 +23,7 @@
 #include "app/error_log.h"
 #include "app/extras_pages.h"
 #include "app/main_window.h"
+#include "app/manual.h"
 #include "app/settings.h"
 #include "app/task.h"
 #include "app/task_file.h"
@@ -224,6 +225,8 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   std::function<void()> m_showSavedTasks;
   // Opens the extras window for a task-choice index; installed by the window.
   std::function<void(int)> m_configureExtras;
+  // Where Help > Manual looks for the manual (tests point it elsewhere).
+  std::string m_programFolder = ProgramFolder();
 
   // Timers 9051..9057.
   wxTimer m_countdownTimer;
