@@ -9,7 +9,10 @@ source=$(cd "$2" && pwd)
 work=$(mktemp -d)
 app=""
 cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null && wait "$app" 2>/dev/null
+  if [ -n "$app" ]; then
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
