@@ -12,6 +12,7 @@
 #include "app/message_box.h"
 #include "app/task.h"
 #include "os/folders.h"
+#include "os/platform_texts.h"
 #include "os/display.h"
 #include "os/processes.h"
 #include "os/session.h"
@@ -143,9 +144,8 @@ bool CDApp::RunFirstImmediateCommand() {
       s_exitCode = RunImmediateCommand(static_cast<ImmediateCommand>(i), m_commandValue == "quiet") ? 0 : 1;
     } else {
       s_exitCode = 1;
-      Inform(wxString::Format("Value \"%s\" is not valid with \"-%s\" command.\nUse dkwt.exe -help for more "
-                              "information.",
-                              m_commandValue, kCommandOptions[i]),
+      Inform(wxString::Format("Value \"%s\" is not valid with \"-%s\" command.\n%s", m_commandValue,
+                              kCommandOptions[i], os::texts::Get(os::texts::Text::InvalidValueHint)),
              "Duskwatch");
     }
     break;

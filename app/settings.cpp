@@ -7,6 +7,7 @@
 
 #include "app/message_box.h"
 #include "os/integration.h"
+#include "os/platform_texts.h"
 #include "os/registry.h"
 #include "os/sysinfo.h"
 
@@ -48,21 +49,9 @@ const OptionInfo& InfoOf(SettingOption option) {
   return kOptionInfo[0];  // unreachable: the table covers every option
 }
 
-const wxString kStartupAdded = "Application will be run at Windows start up from current location.";
-const wxString kStartupAddFailed = "Couldn't add Application to Windows start up.";
-const wxString kStartupRemoveFailed = "Couldn't remove Application from Windows start up.";
-const wxString kCommandsAddedModern =
-    "DKWT commands added to Explorer's right-click menu.\nRight click the Desktop or inside any folder to run them.";
-const wxString kCommandsAddedEarlier =
-    "DKWT commands added to Explorer's right-click menu.\nRight click the start menu or any folder to run them.";
-const wxString kCommandsAddFailedAdmin =
-    "Couldn't add DKWT commands to Explorer's right-click menu.\nAdmin rights required.";
-const wxString kCommandsAddFailed = "Couldn't add DKWT commands to Explorer's right-click menu";
-const wxString kCommandsRemoveFailedAdmin =
-    "Couldn't remove DKWT commands from Explorer's right-click menu.\nAdmin rights required.";
-const wxString kCommandsRemoveFailed = "Couldn't remove DKWT commands from Explorer's right-click menu";
+using os::texts::Text;
 
-void Tell(const wxString& text) { ShowMessage(text, "Message", wxOK | wxICON_INFORMATION); }
+void Tell(Text text) { ShowMessage(os::texts::Get(text), "Message", wxOK | wxICON_INFORMATION); }
 
 void Store(SettingOption option, bool on) {
   os::registry::WriteString(os::registry::Hive::CurrentUser, kSettingsKey, InfoOf(option).valueName, on ? "Yes" : "No");
@@ -116,12 +105,12 @@ bool ToggleStartWithSystem(Settings& settings, bool checked, const wxString& exe
   int errorCode = 0;
   if (checked) {
     bool added = os::integration::AddToStartup(executable.utf8_string(), errorCode);
-    Tell(added ? kStartupAdded : kStartupAddFailed);
+    Tell(added ? Text::StartupAdded : Text::StartupAddFailed);
     settings.m_startWithWindows = added;
   } else {
     bool removed = os::integration::RemoveFromStartup(errorCode);
     if (!removed)
-      Tell(kStartupRemoveFailed);
+      Tell(Text::StartupRemoveFailed);
     settings.m_startWithWindows = !removed;
   }
   Store(SettingOption::Startup, settings.m_startWithWindows);
@@ -136,14 +125,14 @@ bool ToggleContextCommands(Settings& settings, bool checked, const wxString& exe
     bool installed =
         os::integration::InstallContextCommands(CommandsFor(executable, settings.m_showWarnings), errorCode);
     if (installed)
-      Tell(modern ? kCommandsAddedModern : kCommandsAddedEarlier);
+      Tell(modern ? Text::CommandsAdded : Text::CommandsAddedEarlier);
     else
-      Tell(adminMissing ? kCommandsAddFailedAdmin : kCommandsAddFailed);
+      Tell(adminMissing ? Text::CommandsAddFailedAdmin : Text::CommandsAddFailed);
     settings.m_explorerCommands = installed;
   } else {
     bool removed = os::integration::RemoveContextCommands(CommandLabels(), errorCode);
     if (!removed)
-      Tell(adminMissing ? kCommandsRemoveFailedAdmin : kCommandsRemoveFailed);
+      Tell(adminMissing ? Text::CommandsRemoveFailedAdmin : Text::CommandsRemoveFailed);
     settings.m_explorerCommands = !removed;
   }
   Store(SettingOption::Context, settings.m_explorerCommands);

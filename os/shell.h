@@ -14,6 +14,10 @@ bool LaunchDefault(const std::string& path, int& errorCode, std::string& errorTe
 // Opens a folder in the file manager. Recorded under the dry-run switch.
 bool OpenFolder(const std::string& path, int& errorCode);
 
+// Opens a document (the manual) with its default application; never runs
+// it, even when it is executable. Recorded under the dry-run switch.
+bool OpenDocument(const std::string& path, int& errorCode);
+
 // Whether a file type is registered for the extension (without the dot).
 bool IsKnownExtension(const std::string& extension);
 

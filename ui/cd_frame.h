@@ -24,6 +24,7 @@
 #include "app/error_log.h"
 #include "app/extras_pages.h"
 #include "app/main_window.h"
+#include "app/manual.h"
 #include "app/settings.h"
 #include "app/task.h"
 #include "app/task_file.h"
@@ -254,6 +255,8 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   wxString m_schedulerExecutable;
   // Opens the extras window for a task-choice index; installed by the window.
   std::function<void(int)> m_configureExtras;
+  // Where Help > Manual looks for the manual (tests point it elsewhere).
+  std::string m_programFolder = ProgramFolder();
 
   // The extras window and the system wake-up timer (cd_frame_extras.cpp).
   // The window is created when first configured and lives as long as we do.

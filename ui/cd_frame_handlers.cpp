@@ -6,7 +6,9 @@
 #include <wx/datectrl.h>
 
 #include "exec/now_action.h"
+#include "app/message_box.h"
 #include "os/processes.h"
+#include "os/shell.h"
 #include "os/sysinfo.h"
 #include "ui/cd_controls.h"
 #include "ui/cd_frame.h"
@@ -178,10 +180,16 @@ void CDFrame::OnAbout(wxCommandEvent&) {
 }
 
 void CDFrame::OnManual(wxCommandEvent&) {
-  wxAboutDialogInfo info;
-  info.SetDescription("Check website for documentation.");
-  info.SetWebSite(kWebSite);
-  wxAboutBox(info, this);
+  // No web site to send the user to: the manual is a local document.
+  const std::string manual = FindManual(m_programFolder);
+  int errorCode = 0;
+  if (!manual.empty() && os::shell::OpenDocument(manual, errorCode))
+    return;
+  ShowMessage(manual.empty() ? wxString("The manual is not installed.\n\nRead it in a terminal with \"man DKWT\".")
+                             : wxString::Format("Couldn't open the manual:\n\n%s\n\nRead it in a terminal with "
+                                                "\"man DKWT\".",
+                                                wxString::FromUTF8(manual)),
+              "Message", wxOK | wxICON_INFORMATION, this);
 }
 
 void CDFrame::OnClose(wxCloseEvent& event) {

@@ -10,6 +10,7 @@
 #include <wx/tooltip.h>
 
 #include "app/clock.h"
+#include "os/platform_texts.h"
 #include "res/art/art.h"
 #include "ui/cd_controls.h"
 #include "ui/cd_frame.h"
@@ -84,15 +85,18 @@ struct NowButton {
   const char* tip;
 };
 
-// Tool-tips as stored, including the doubled blanks.
+using os::texts::Text;
+
+// Tool-tips as stored, including the doubled blanks; the ones that name the
+// system come from this platform's texts.
 const NowButton kNowButtons[] = {
-    {ids::kShutdownNow, "Shutdown Now", "Shutdown Windows Now!"},
-    {ids::kRestartNow, "Restart Now", "Restart Windows Now!"},
+    {ids::kShutdownNow, "Shutdown Now", os::texts::Get(Text::ShutdownNow)},
+    {ids::kRestartNow, "Restart Now", os::texts::Get(Text::RestartNow)},
     {ids::kStandbyNow, "Standby Now", "Standby  Now!"},
     {ids::kHibernateNow, "Hibernate Now", "Hibernate Now!"},
     {ids::kLogOffNow, "Log Off Now", "Log Off  Now!"},
     {ids::kMonitorOffNow, "Monitor Off Now", "Turn Monitor Off Now!"},
-    {ids::kLockNow, "Lock Workstation Now", "Lock Windows Now!"},
+    {ids::kLockNow, "Lock Workstation Now", os::texts::Get(Text::LockNow)},
     {ids::kFullCleanupNow, "Full Clean-Up Now", "Perform full Clean-Up Now!"},
 };
 
@@ -105,10 +109,9 @@ struct OptionItem {
 const OptionItem kOptionItems[] = {
     {ids::kMenuCloseBrowsers, "Close(terminate) &Internet Browsers on Cleanup task",
      "Close Internet Browsers before performing Cleanup task"},
-    {ids::kMenuContextCommands, "Add &commands to Explorer's context menu",
-     "Integrate DKWT commands to Explorer's right-click menu"},
+    {ids::kMenuContextCommands, os::texts::Get(Text::ContextMenuItem), os::texts::Get(Text::ContextMenuHelp)},
     {ids::kMenuWarnings, "Show &Warnings", "Show warning message before executing tasks"},
-    {ids::kMenuStartup, "&Start with Windows", "Start this program when Windows starts"},
+    {ids::kMenuStartup, os::texts::Get(Text::StartupMenuItem), os::texts::Get(Text::StartupMenuHelp)},
     {ids::kMenuDisableErrorLog, "&Disable error logging(not recommended)", "Do not log errors"},
     {ids::kMenuIgnoreBrowserVersion, "Do not i&gnore newer internet browsers", ""},
 };
@@ -291,9 +294,7 @@ void CDFrame::CreateActionRow() {
   auto* row = new CDBoxSizer(wxHORIZONTAL);
   m_startButton = new CDButton(m_panelAction, ids::kStartButton, "Start Timer", wxDefaultPosition,
                                wxSize(kStartStopWidth, -1), 0, wxDefaultValidator, "nButtonSetTimer");
-  m_startButton->SetToolTip(
-      "If Repeated is selected and you pressed this button, current task will be scheduled and added to Windows Task "
-      "Manager");
+  m_startButton->SetToolTip(os::texts::Get(Text::StartButtonTip));
   m_stopButton = new CDButton(m_panelAction, ids::kStopButton, "Stop Timer", wxDefaultPosition,
                               wxSize(kStartStopWidth, -1), 0, wxDefaultValidator, "nButtonStopTimer");
   m_stopButton->SetToolTip("Stop the Timer");

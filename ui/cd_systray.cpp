@@ -5,6 +5,7 @@
 #include <wx/icon.h>
 
 #include "app/clock.h"
+#include "os/platform_texts.h"
 #include "ui/cd_controls.h"
 #include "ui/now_confirm.h"
 
@@ -18,13 +19,13 @@ struct TrayItem {
 // In menu order; "Exit program" follows them.
 const TrayItem kNowItems[] = {
     {CDSysTray::kRestore, "Restore main window"},
-    {CDSysTray::kShutdownNow, "Shutdown Windows Now!"},
-    {CDSysTray::kRestartNow, "Restart Windows Now!"},
+    {CDSysTray::kShutdownNow, os::texts::Get(os::texts::Text::ShutdownNow)},
+    {CDSysTray::kRestartNow, os::texts::Get(os::texts::Text::RestartNow)},
     {CDSysTray::kStandbyNow, "Standby  Now!"},
     {CDSysTray::kHibernateNow, "Hibernate Now!"},
     {CDSysTray::kLogOffNow, "Log Off  Now!"},
     {CDSysTray::kMonitorOffNow, "Turn Monitor Off Now!"},
-    {CDSysTray::kLockNow, "Lock Windows Now!"},
+    {CDSysTray::kLockNow, os::texts::Get(os::texts::Text::LockNow)},
     {CDSysTray::kFullCleanupNow, "Perform full Clean-Up Now!"},
 };
 

@@ -4,6 +4,7 @@
 #include <wx/string.h>
 
 #include "app/message_box.h"
+#include "os/platform_texts.h"
 
 namespace {
 
@@ -13,16 +14,14 @@ struct NowQuestion {
 };
 
 const NowQuestion kNowQuestions[] = {
-    {1, "Please save any opened documents and press OK to shutdown Windows or press CANCEL to abort.\n\n"
-        "You can disable this warning in OPTIONS Menu."},
-    {2, "Please save any opened documents and press OK to restart Windows or press CANCEL to abort.\n\n"
-        "You can disable this warning in OPTIONS Menu."},
+    {1, os::texts::Get(os::texts::Text::ConfirmShutdown)},
+    {2, os::texts::Get(os::texts::Text::ConfirmRestart)},
     {3, "Standby now, are you sure?\n\nYou can disable this warning in OPTIONS Menu."},
     {4, "Hibernate now, are you sure? (if not supported by your System, System will Standby)\n\n"
         "You can disable this warning in OPTIONS Menu."},
     {5, "Please save any opened documents and press OK to Log Off or press CANCEL to abort.\n\n"
         "You can disable this warning in OPTIONS Menu."},
-    {7, "Lock Windows now, are you sure?\n\nYou can disable this warning in OPTIONS Menu."},
+    {7, os::texts::Get(os::texts::Text::ConfirmLock)},
 };
 
 }  // namespace

@@ -39,7 +39,11 @@ bool ConfigHome(std::string& folder) { return BaseFolder("XDG_CONFIG_HOME", ".co
 bool DataHome(std::string& folder) { return BaseFolder("XDG_DATA_HOME", ".local/share", folder); }
 
 std::string AutostartEntryPath(const std::string& configHome) { return configHome + "/autostart/Duskwatch.desktop"; }
-std::string LauncherPath(const std::string& dataHome) { return dataHome + "/applications/Duskwatch.desktop"; }
+// The installed launcher's id: ours, written per user, takes its place (one
+// menu entry) and goes again when the commands are removed.
+std::string LauncherPath(const std::string& dataHome) {
+  return dataHome + "/applications/org.duskwatch.Duskwatch.desktop";
+}
 std::string ServiceMenuPath(const std::string& dataHome) { return dataHome + "/kio/servicemenus/duskwatch.desktop"; }
 std::string ScriptsFolder(const std::string& dataHome) {
   return dataHome + "/nautilus/scripts/" + kScriptsFolderName;
@@ -307,8 +311,10 @@ bool WriteLauncher(const std::string& dataHome, const std::vector<Command>& comm
                         {"Name", "Duskwatch"},
                         {"Comment", "Shut down, restart or lock the computer after a countdown"},
                         {"Exec", ExecLine(executable, {})},
+                        {"Icon", "org.duskwatch.Duskwatch"},
                         {"Terminal", "false"},
-                        {"Categories", "Utility;"}};
+                        {"Categories", "Utility;"},
+                        {"StartupWMClass", "DKWT"}};
   return WriteActionsFile(LauncherPath(dataHome), mainKeys, commands, 0644, errorCode);
 }
 

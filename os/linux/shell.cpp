@@ -163,6 +163,23 @@ bool OpenFolder(const std::string& path, int& errorCode) {
   return OpenWithDefault(Absolute(path), errorCode, errorText);
 }
 
+bool OpenDocument(const std::string& path, int& errorCode) {
+  errorCode = 0;
+  std::string errorText;
+  struct stat info {};
+  if (!Inspect(path, info, errorCode, errorText))
+    return false;
+  if (!S_ISREG(info.st_mode)) {
+    errorCode = EISDIR;
+    return false;
+  }
+  if (dry_run::Active()) {
+    dry_run::Record("open", {{"path", path}});
+    return true;
+  }
+  return OpenWithDefault(Absolute(path), errorCode, errorText);
+}
+
 bool IsKnownExtension(const std::string& extension) {
   std::string bare = (!extension.empty() && extension[0] == '.') ? extension.substr(1) : extension;
   if (bare.empty() || !wxTheMimeTypesManager)

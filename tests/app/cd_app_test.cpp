@@ -153,13 +153,13 @@ TEST_F(StartupTest, InvalidCommandValues) {
   EXPECT_TRUE(app.commands.empty());
   ASSERT_EQ(messages.messages.size(), 1u);
   EXPECT_EQ(messages.messages[0].text,
-            "Value \"Quiet\" is not valid with \"-shutdown\" command.\nUse dkwt.exe -help for more information.");
+            "Value \"Quiet\" is not valid with \"-shutdown\" command.\nUse DKWT -help for more information.");
   EXPECT_EQ(messages.messages[0].caption, "Duskwatch");
 
   TestApp other;
   EXPECT_FALSE(other.Start({"-monitor", "now"}));
   EXPECT_EQ(messages.messages.back().text,
-            "Value \"now\" is not valid with \"-monitor\" command.\nUse dkwt.exe -help for more information.");
+            "Value \"now\" is not valid with \"-monitor\" command.\nUse DKWT -help for more information.");
 }
 
 TEST_F(StartupTest, TaskFileBeatsCommands) {

@@ -72,7 +72,7 @@ echo "$commands" | {
   n=0
   while IFS='|' read -r label id verb; do
     n=$((n + 1))
-    /usr/bin/python3 -c "$launch" "$XDG_DATA_HOME/applications/Duskwatch.desktop" "$id"
+    /usr/bin/python3 -c "$launch" "$XDG_DATA_HOME/applications/org.duskwatch.Duskwatch.desktop" "$id"
     wait_lines "$n"
     check "desktop action" "$label" "$n" "$verb"
   done

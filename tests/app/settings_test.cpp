@@ -13,7 +13,7 @@ using os::registry::Hive;
 namespace {
 
 const wxString kInstalled =
-    "DKWT commands added to Explorer's right-click menu.\nRight click the Desktop or inside any folder to run them.";
+    "DKWT commands added to the file manager's right-click menu.\nRight click inside any folder (Scripts > Duskwatch in Files) or the Duskwatch launcher to run them.";
 
 std::string Stored(const char* name) {
   std::string value;
@@ -110,7 +110,7 @@ TEST_F(SettingsTest, PlainTogglesStoreYesAndNo) {
 
 TEST_F(SettingsTest, StartWithSystem) {
   EXPECT_TRUE(ToggleStartWithSystem(settings, true, executable));
-  ExpectOneMessage("Application will be run at Windows start up from current location.");
+  ExpectOneMessage("Application will be run when the desktop session starts, from current location.");
   EXPECT_TRUE(settings.m_startWithWindows);
   EXPECT_EQ(Stored("Startup"), "Yes");
   EXPECT_NE(Sandbox::ReadFile(Autostart()).find("Exec=\"/opt/Dusk watch/DKWT\"\n"), std::string::npos);
@@ -124,7 +124,7 @@ TEST_F(SettingsTest, StartWithSystem) {
 TEST_F(SettingsTest, StartWithSystemFailuresPutTheRealStateBack) {
   Sandbox::WriteFile(sandbox.ConfigHome() / "autostart", "a file where the folder belongs");
   EXPECT_FALSE(ToggleStartWithSystem(settings, true, executable));
-  ExpectOneMessage("Couldn't add Application to Windows start up.");
+  ExpectOneMessage("Couldn't add Application to the desktop session's start up.");
   EXPECT_FALSE(settings.m_startWithWindows);
   EXPECT_EQ(Stored("Startup"), "No");
 
@@ -132,7 +132,7 @@ TEST_F(SettingsTest, StartWithSystemFailuresPutTheRealStateBack) {
   Sandbox::WriteFile(Autostart() / "keep", "a folder cannot be unlinked");
   settings.m_startWithWindows = true;
   EXPECT_TRUE(ToggleStartWithSystem(settings, false, executable));
-  ExpectOneMessage("Couldn't remove Application from Windows start up.");
+  ExpectOneMessage("Couldn't remove Application from the desktop session's start up.");
   EXPECT_TRUE(settings.m_startWithWindows);
   EXPECT_EQ(Stored("Startup"), "Yes");
 }
@@ -154,7 +154,7 @@ TEST_F(SettingsTest, CommandsKeepTheModeOfTheirInstallation) {
 
   // Removal after some entries went by hand.
   fs::remove(Scripts() / "Standby");
-  fs::remove(sandbox.DataHome() / "applications/Duskwatch.desktop");
+  fs::remove(sandbox.DataHome() / "applications/org.duskwatch.Duskwatch.desktop");
   EXPECT_FALSE(ToggleContextCommands(settings, false, executable, false));
   EXPECT_TRUE(recorder.messages.empty());
   EXPECT_FALSE(fs::exists(Scripts()));
@@ -169,11 +169,11 @@ TEST_F(SettingsTest, CommandsKeepTheModeOfTheirInstallation) {
 TEST_F(SettingsTest, CommandFailuresTellAndLeaveTheOptionAsItWas) {
   Sandbox::WriteFile(sandbox.DataHome() / "nautilus", "a file where the folder belongs");
   EXPECT_FALSE(ToggleContextCommands(settings, true, executable, false));
-  ExpectOneMessage("Couldn't add DKWT commands to Explorer's right-click menu.\nAdmin rights required.");
+  ExpectOneMessage("Couldn't add DKWT commands to the file manager's right-click menu.\nAdmin rights required.");
   EXPECT_FALSE(settings.m_explorerCommands);
   EXPECT_EQ(Stored("Context"), "No");
   EXPECT_FALSE(ToggleContextCommands(settings, true, executable, true));
-  ExpectOneMessage("Couldn't add DKWT commands to Explorer's right-click menu");
+  ExpectOneMessage("Couldn't add DKWT commands to the file manager's right-click menu");
 
   fs::remove(sandbox.DataHome() / "nautilus");
   ASSERT_TRUE(ToggleContextCommands(settings, true, executable, true));
@@ -181,9 +181,9 @@ TEST_F(SettingsTest, CommandFailuresTellAndLeaveTheOptionAsItWas) {
   fs::remove(Scripts() / "Hibernate");
   Sandbox::WriteFile(Scripts() / "Hibernate" / "keep", "a folder cannot be unlinked");
   EXPECT_TRUE(ToggleContextCommands(settings, false, executable, false));
-  ExpectOneMessage("Couldn't remove DKWT commands from Explorer's right-click menu.\nAdmin rights required.");
+  ExpectOneMessage("Couldn't remove DKWT commands from the file manager's right-click menu.\nAdmin rights required.");
   EXPECT_TRUE(settings.m_explorerCommands);
   EXPECT_EQ(Stored("Context"), "Yes");
   EXPECT_TRUE(ToggleContextCommands(settings, false, executable, true));
-  ExpectOneMessage("Couldn't remove DKWT commands from Explorer's right-click menu");
+  ExpectOneMessage("Couldn't remove DKWT commands from the file manager's right-click menu");
 }

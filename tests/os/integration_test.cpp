@@ -130,7 +130,7 @@ const std::vector<std::string> kLabels = {"Shutdown", "Lock PC", "Turn Monitor o
 class IntegrationTest : public testing::Test {
  protected:
   fs::path Autostart() const { return sandbox.ConfigHome() / "autostart/Duskwatch.desktop"; }
-  fs::path Launcher() const { return sandbox.DataHome() / "applications/Duskwatch.desktop"; }
+  fs::path Launcher() const { return sandbox.DataHome() / "applications/org.duskwatch.Duskwatch.desktop"; }
   fs::path ServiceMenu() const { return sandbox.DataHome() / "kio/servicemenus/duskwatch.desktop"; }
   fs::path Scripts() const { return sandbox.DataHome() / "nautilus/scripts/Duskwatch"; }
 

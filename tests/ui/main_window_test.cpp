@@ -182,7 +182,7 @@ TEST_F(MainWindow, StartWithTheSessionFollowsTheOutcome) {
   const auto entry = sandbox.ConfigHome() / "autostart" / "Duskwatch.desktop";
   EXPECT_TRUE(std::filesystem::exists(entry));
   EXPECT_TRUE(frame->GetMenuBar()->FindItem(ids::kMenuStartup)->IsChecked());
-  EXPECT_EQ(LastMessage(), "Application will be run at Windows start up from current location.");
+  EXPECT_EQ(LastMessage(), "Application will be run when the desktop session starts, from current location.");
   Menu(ids::kMenuStartup, false);
   EXPECT_FALSE(std::filesystem::exists(entry));
   EXPECT_FALSE(frame->GetMenuBar()->FindItem(ids::kMenuStartup)->IsChecked());
@@ -195,7 +195,7 @@ TEST_F(MainWindow, NowButtonsAskThenAct) {
   EXPECT_EQ(messages.messages[0].caption, "Warning");
   EXPECT_EQ(messages.messages[0].style, wxOK | wxCANCEL | wxICON_WARNING);
   EXPECT_EQ(messages.messages[0].text,
-            "Please save any opened documents and press OK to shutdown Windows or press CANCEL to abort.\n\n"
+            "Please save any opened documents and press OK to shut down the computer or press CANCEL to abort.\n\n"
             "You can disable this warning in OPTIONS Menu.");
   EXPECT_EQ(DryRun(), "") << "Cancel does nothing";
 

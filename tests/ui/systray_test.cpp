@@ -76,9 +76,9 @@ TEST_F(SysTrayTest, IdleMenuOffersEveryCommandInOrder) {
   ASSERT_TRUE(menu);
   EXPECT_TRUE(menu->GetTitle().empty());
   const std::vector<std::pair<int, std::string>> expected = {
-      {9999, "Restore main window"},     {10000, "Shutdown Windows Now!"}, {10001, "Restart Windows Now!"},
+      {9999, "Restore main window"},     {10000, "Shut down the computer now!"}, {10001, "Restart the computer now!"},
       {10002, "Standby  Now!"},          {10003, "Hibernate Now!"},        {10004, "Log Off  Now!"},
-      {10005, "Turn Monitor Off Now!"},  {10006, "Lock Windows Now!"},     {10007, "Perform full Clean-Up Now!"},
+      {10005, "Turn Monitor Off Now!"},  {10006, "Lock the session now!"},     {10007, "Perform full Clean-Up Now!"},
       {10008, "Exit program"},
   };
   ASSERT_EQ(menu->GetMenuItemCount(), expected.size());
@@ -116,16 +116,16 @@ TEST_F(SysTrayTest, MenuFollowsTheRunState) {
 
 TEST_F(SysTrayTest, NowCommandsAskFirstWhileWarningsAreOn) {
   const std::vector<std::pair<int, std::string>> questions = {
-      {10000, "Please save any opened documents and press OK to shutdown Windows or press CANCEL to abort.\n\n"
+      {10000, "Please save any opened documents and press OK to shut down the computer or press CANCEL to abort.\n\n"
               "You can disable this warning in OPTIONS Menu."},
-      {10001, "Please save any opened documents and press OK to restart Windows or press CANCEL to abort.\n\n"
+      {10001, "Please save any opened documents and press OK to restart the computer or press CANCEL to abort.\n\n"
               "You can disable this warning in OPTIONS Menu."},
       {10002, "Standby now, are you sure?\n\nYou can disable this warning in OPTIONS Menu."},
       {10003, "Hibernate now, are you sure? (if not supported by your System, System will Standby)\n\n"
               "You can disable this warning in OPTIONS Menu."},
       {10004, "Please save any opened documents and press OK to Log Off or press CANCEL to abort.\n\n"
               "You can disable this warning in OPTIONS Menu."},
-      {10006, "Lock Windows now, are you sure?\n\nYou can disable this warning in OPTIONS Menu."},
+      {10006, "Lock the session now, are you sure?\n\nYou can disable this warning in OPTIONS Menu."},
   };
   for (const auto& [id, question] : questions) {
     recorder.messages.clear();
