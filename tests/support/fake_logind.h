@@ -21,11 +21,8 @@ class FakeLogind {
  public:
   FakeLogind(const std::filesystem::path& folder, const std::string& options) : m_folder(folder) {
     std::filesystem::create_directories(folder);
-    // ctest names the source tree; __FILE__ may be relative to a build folder (compiler caches).
-    const char* source = std::getenv("DKWT_SOURCE_DIR");
-    std::filesystem::path harness = (source && *source ? std::filesystem::path(source) / "tests/support"
-                                                       : std::filesystem::path(__FILE__).parent_path()) /
-                                    "logind_harness.py";
+    // The build names the folder: __FILE__ may be relative to a build folder (compiler caches).
+    std::filesystem::path harness = std::filesystem::path(DKWT_TEST_SUPPORT_DIR) / "logind_harness.py";
     std::string command = "exec /usr/bin/env PATH=/usr/bin:/bin /usr/bin/python3 " + ShellQuote(harness.string()) +
                           " " + ShellQuote(folder.string()) + " " + std::to_string(os::processes::CurrentId()) + " " +
                           options;
