@@ -37,6 +37,18 @@ def wait_for(predicate, what, seconds=10.0):
     raise RuntimeError('timed out waiting for ' + what)
 
 
+def connect(address, what, seconds=10.0):
+    # The socket file appears before the bus listens on it: retry until it answers.
+    deadline = time.monotonic() + seconds
+    while True:
+        try:
+            return dbus.bus.BusConnection(address)
+        except dbus.exceptions.DBusException:
+            if time.monotonic() >= deadline:
+                raise RuntimeError('timed out waiting for ' + what)
+            time.sleep(0.01)
+
+
 def main():
     folder, pid = sys.argv[1], int(sys.argv[2])
     options = set(sys.argv[3:])
@@ -57,6 +69,8 @@ def main():
     try:
         system_socket = start_bus('system_bus')
         system = 'unix:path=' + system_socket
+        wait_for(lambda: os.path.exists(system_socket), 'the system bus')
+        system_bus = connect(system, 'the system bus')
         logind_log = os.path.join(folder, 'logind.log')
         if '--no-logind' not in options:
             start([sys.executable, '-m', 'dbusmock', '--template', 'logind', '-l', logind_log],
@@ -64,13 +78,13 @@ def main():
         if '--session-manager' in options:
             session_socket = start_bus('session_bus')
             session = 'unix:path=' + session_socket
+            wait_for(lambda: os.path.exists(session_socket), 'the session bus')
+            session_bus = connect(session, 'the session bus')
             start([sys.executable, '-m', 'dbusmock', '--session', '-l',
                    os.path.join(folder, 'session_manager.log'),
                    'org.gnome.SessionManager', '/org/gnome/SessionManager', 'org.gnome.SessionManager'],
                   DBUS_SESSION_BUS_ADDRESS=session)
 
-        wait_for(lambda: os.path.exists(system_socket), 'the system bus')
-        system_bus = dbus.bus.BusConnection(system)
         if '--no-logind' not in options:
             wait_for(lambda: system_bus.name_has_owner(LOGIND), 'the fake logind')
             mock = dbus.Interface(system_bus.get_object(LOGIND, MANAGER_PATH), MOCK_IFACE)
@@ -86,8 +100,6 @@ def main():
                 for method in ('PowerOff', 'Reboot', 'Suspend', 'Hibernate'):
                     mock.AddMethod(MANAGER_IFACE, method + 'WithFlags', 't', '', '')
         if '--session-manager' in options:
-            wait_for(lambda: os.path.exists(session_socket), 'the session bus')
-            session_bus = dbus.bus.BusConnection(session)
             wait_for(lambda: session_bus.name_has_owner('org.gnome.SessionManager'), 'the session manager')
             manager = dbus.Interface(session_bus.get_object('org.gnome.SessionManager', '/org/gnome/SessionManager'),
                                      MOCK_IFACE)
