@@ -48,8 +48,8 @@ const std::vector<CatalogueRow>& SystemCatalogue() {
       {"History", "AccessedPrograms", CleanAccessedPrograms, "", {}, kNoSuchHistory},
       {"History", "MSN", CleanMsn, "", {}, kNoSuchHistory},
       {"History", "Clipboard", EmptyClipboard, "", {}, nullptr},
-      // Emptied on the worker in the original design; collected here so that
-      // progress, Cancel and the log cover them.
+      // Collected here like every other folder, not emptied apart on the
+      // worker, so that progress, Cancel and the deleted-files log cover them.
       {"Free_Space", "Thumbnails", CollectLocations, "", {}, kNoSuchData},
       {"Free_Space", "RecycleBin", CollectTrash, "", {}, kNoSuchData},
       {"Cache", "InternetExplorer", CollectLocations, "An Error occured while emptying IE's Cache.",

@@ -3,8 +3,11 @@
 #include <numeric>
 #include <optional>
 
+#include <wx/event.h>
+
 #include "app/clock.h"
 #include "app/error_log.h"
+#include "app/task_host.h"
 #include "cleanup/catalogue.h"
 #include "cleanup/deleted_files_log.h"
 #include "cleanup/system_items.h"
@@ -28,6 +31,16 @@ void CDThread::Progress(bool last) {
     m_target.PostCleanupEvent(static_cast<int>(m_progress));
   }
   ++m_progress;
+}
+
+void CDThread::ReportError(int code, const char* message) {
+  auto* window = dynamic_cast<wxEvtHandler*>(&m_target);
+  auto* host = dynamic_cast<TaskHost*>(&m_target);
+  if (!window || !host)
+    return;
+  const std::string text = message;
+  // Queued like the progress events: a window that goes drops it with them.
+  window->CallAfter([host, code, text] { host->LogError(code, wxString::FromUTF8(text), false); });
 }
 
 wxThread::ExitCode CDThread::Entry() {
@@ -91,6 +104,8 @@ wxThread::ExitCode CDThread::Entry() {
     log->Write(FormatTotal(total, state.PendingFiles.size(), state.PendingFolders.size()));
     log->Close();
     state.DeletedFilesLogPath.clear();
+    if (log->Refused() != 0)
+      ReportError(log->Refused(), kLogRefusedMessage);
   }
   // Emptied before the end is reported: once the owner has seen the end it
   // may go, so nothing of its state may be touched after that.

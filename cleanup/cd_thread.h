@@ -26,6 +26,10 @@ class CDThread : public wxThread {
   // Posts the progress index of the entry just processed when it is due,
   // then counts it.
   void Progress(bool last);
+  // The worker's own failure, for the error log that only the GUI thread
+  // writes: posted to the main window, which is both the event target and
+  // the task's host, ahead of the end event.
+  void ReportError(int code, const char* message);
 
   CleanupState& m_state;
   CleanupEventTarget& m_target;

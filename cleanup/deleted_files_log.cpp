@@ -4,6 +4,7 @@
 
 #include "app/error_log.h"
 #include "os/folders.h"
+#include "os/safe_fs.h"
 
 namespace cleanup {
 
@@ -55,10 +56,14 @@ std::string FormatTotal(double bytes, std::size_t files, std::size_t folders) {
 DeletedFilesLog::~DeletedFilesLog() { Close(); }
 
 void DeletedFilesLog::Write(const std::string& entry) {
-  if (m_path.empty())
+  if (m_path.empty() || m_refused)
     return;
   if (!m_file) {
-    m_file = std::fopen(m_path.c_str(), m_needsHeader ? "w" : "a");
+    int error = 0;
+    bool refused = false;
+    m_file = os::safe_fs::OpenOwnFileForAppend(m_path, m_needsHeader, error, refused);
+    if (refused)
+      m_refused = error;
     if (!m_file)
       return;
     if (m_needsHeader) {

@@ -82,9 +82,21 @@ CollectResult ItemContext::CollectFolder(const std::string& folder, const Collec
 
 CollectResult ItemContext::CollectFolder(const std::string& root, const std::string& below,
                                          const CollectOptions& options) {
-  using os::safe_fs::OpenResult;
-  OpenResult opened = OpenResult::Failed;
+  os::safe_fs::OpenResult opened = os::safe_fs::OpenResult::Failed;
   auto base = os::safe_fs::OpenBase(root, below, options.shared, opened);
+  return Collect(std::move(base), opened, options);
+}
+
+CollectResult ItemContext::CollectFolder(const os::safe_fs::Base& parent, const std::string& below,
+                                         const CollectOptions& options) {
+  os::safe_fs::OpenResult opened = os::safe_fs::OpenResult::Failed;
+  auto base = os::safe_fs::OpenBelow(parent, below, options.shared, opened);
+  return Collect(std::move(base), opened, options);
+}
+
+CollectResult ItemContext::Collect(std::shared_ptr<const os::safe_fs::Base> base, os::safe_fs::OpenResult opened,
+                                   const CollectOptions& options) {
+  using os::safe_fs::OpenResult;
   switch (opened) {
     case OpenResult::Ok:
       break;
@@ -103,6 +115,7 @@ CollectResult ItemContext::CollectFolder(const std::string& root, const std::str
   os::safe_fs::WalkOptions walk;
   if (options.shared)
     walk.openFiles = &OpenFiles();
+  walk.keep = options.keep;
   std::vector<std::string> files;
   std::vector<std::string> folders;
   const bool complete = os::safe_fs::Walk(*base, walk, [&](const std::string& relative, os::safe_fs::EntryKind kind) {

@@ -16,6 +16,7 @@
 #include "app/settings.h"
 #include "cleanup/catalogue.h"
 #include "os/folders.h"
+#include "os/safe_fs.h"
 
 class Task;
 class TaskHost;
@@ -46,6 +47,9 @@ struct CollectOptions {
   std::function<bool(const std::string& path)> fileFilter;
   // Full path of a found sub-folder -> add it? Null: every sub-folder.
   std::function<bool(const std::string& path)> folderFilter;
+  // Name of an entry directly in the walked folder -> keep it whole (it is
+  // neither added nor entered)? Null: none.
+  std::function<bool(const std::string& name)> keep;
   // Codes and message to report with instead of the row's.
   std::optional<ItemCodes> codes;
   std::optional<wxString> message;
@@ -79,11 +83,16 @@ class ItemContext {
 
   // Walks the folder safely (no link below it is followed, the walk stays on
   // the folder's file system) and adds what it finds to the pending lists.
-  // Links in `folder` itself are followed (a profile may live anywhere).
+  // Links on the way to `folder` itself are followed where only the user or
+  // root can have made them (a profile may live anywhere the user chose),
+  // never in a shared or someone else's folder (os/safe_fs.h).
   CollectResult CollectFolder(const std::string& folder, const CollectOptions& options = {});
   // The same for root + "/" + below, where no link in `below` is followed
   // either (e.g. root = the cache home, below = "mozilla/firefox/x/cache2").
   CollectResult CollectFolder(const std::string& root, const std::string& below, const CollectOptions& options);
+  // The same for `below` inside a folder that is already open (a volume's
+  // trash folder): opened relative to it, never by its path.
+  CollectResult CollectFolder(const os::safe_fs::Base& parent, const std::string& below, const CollectOptions& options);
 
   // Adds one file if it exists (a regular file or a link, never followed);
   // an SQLite database's "-wal", "-shm" and "-journal" companions go with it.
@@ -94,6 +103,8 @@ class ItemContext {
 
  private:
   void Report(const CollectOptions& options, int ItemCodes::*which);
+  CollectResult Collect(std::shared_ptr<const os::safe_fs::Base> base, os::safe_fs::OpenResult opened,
+                        const CollectOptions& options);
 
   CleanupState& m_state;
   Task& m_task;

@@ -29,6 +29,17 @@ std::string Join(const std::string& folder, const std::string& name) {
   return folder + "/" + name;
 }
 
+// '*' matches any run of characters, separators included.
+bool MatchWild(std::string_view pattern, std::string_view text);
+
+// The running session's files in a shared temporary folder.
+bool SessionFile(const std::string& name) {
+  for (const char* pattern : os::cleanup_locations::SessionFiles())
+    if (MatchWild(pattern, name))
+      return true;
+  return false;
+}
+
 void CollectRow(ItemContext& context, const Location& row, bool shared) {
   std::string root;
   if (!os::cleanup_locations::ResolveRoot(row.root, root)) {
@@ -37,6 +48,9 @@ void CollectRow(ItemContext& context, const Location& row, bool shared) {
   }
   CollectOptions options;
   options.shared = shared;
+  // They stay with everything in them, though nothing holds them open.
+  if (shared)
+    options.keep = SessionFile;
   switch (row.what) {
     case What::FilesAndFolders:
     case What::FilesOnly:
@@ -122,11 +136,13 @@ void CollectTemp(ItemContext& context) {
 
 void CollectTrash(ItemContext& context) {
   CollectRows(context, false);
-  for (const std::string& trash : os::trash::VolumeTrashFolders(os::trash::MountPoints())) {
+  // Each volume trash folder is opened and checked once; its three folders
+  // are opened relative to it.
+  for (const auto& trash : os::trash::VolumeTrashFolders(os::trash::MountPoints())) {
     for (const char* part : {"files", "info", "expunged"}) {
       CollectOptions options;
       options.shared = true;
-      context.CollectFolder(trash, part, options);
+      context.CollectFolder(*trash, part, options);
     }
   }
 }

@@ -13,7 +13,7 @@ enum class Root {
   DataHome,    // $XDG_DATA_HOME (~/.local/share)
   ConfigHome,  // $XDG_CONFIG_HOME (~/.config)
   CacheHome,   // $XDG_CACHE_HOME (~/.cache)
-  Temp,        // TMP, else TMPDIR, else the system's temporary folder
+  Temp,        // TMP, else TMPDIR, else the system's temporary folder (relative values count as unset)
 };
 
 enum class What {
@@ -33,6 +33,10 @@ struct Location {
 };
 
 const std::vector<Location>& Table();
+// The running session's files in a shared temporary folder (Temp): name
+// patterns ('*' any run of characters) of entries directly in it that stay,
+// with everything in them, although no process holds them open.
+const std::vector<const char*>& SessionFiles();
 bool HasRow(std::string_view key, std::string_view token);
 // The rows of one item, in table order.
 std::vector<Location> RowsOf(std::string_view key, std::string_view token);

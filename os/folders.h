@@ -37,7 +37,8 @@ bool FolderExists(const std::string& path);
 // The platform's path separator ("/" here, "\\" on Windows).
 char PathSeparator();
 
-// Temporary folder: TMP, else TMPDIR, else the system default.
+// Temporary folder: TMP, else TMPDIR, else the system default; a relative
+// TMP or TMPDIR counts as unset.
 std::string TempFolder();
 
 std::string CurrentFolder();

@@ -3,7 +3,13 @@
 // link is followed (a link is deleted as a link), a walk stays on its folder's
 // file system, and every deletion is made relative to the walked folder, so a
 // folder swapped for a link after the walk cannot redirect it.
+//
+// A base folder is opened once, from a trusted descriptor ("/" or the current
+// folder), one component at a time without following links, and everything
+// after that (its checks, the walk, the folders opened inside it, the
+// deletions) uses that descriptor, never the path again.
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <set>
@@ -15,7 +21,7 @@ namespace os::safe_fs {
 enum class OpenResult {
   Ok,
   Missing,  // no such folder
-  Refused,  // the root, the home folder, one of its parents or a top-level system folder
+  Refused,  // a protected folder (see Use::Walk), or a link that may not be followed on the way
   Failed,   // exists but cannot be opened
 };
 
@@ -30,15 +36,34 @@ class Base {
 };
 
 enum class Use {
-  Walk,        // everything below it may go: the root, the home folder and system folders are refused
+  // Everything below it may go. Refused: the root and the top-level system
+  // folders; the home folder (from HOME and from the password database), the
+  // user folders of user-dirs.dirs (desktop, documents, downloads, music,
+  // pictures, videos, templates, public share), XDG_RUNTIME_DIR, and every
+  // parent of these.
+  Walk,
   NamedFiles,  // only entries named one by one are deleted in it
 };
 
-// Opens `root` (its links are followed: it is the user's configuration), then
-// `below` inside it without following any link. `shared` marks a folder that
-// other users and programs write to.
+// Opens `root`, then `below` inside it. `root` is the user's configuration:
+// a link on its way is followed only where no one but the user and root can
+// have made it (in a folder of theirs that no one else may write to), never
+// in a shared or someone else's folder. No link in `below` is followed, and
+// `below` never leads out of `root`. `shared` marks a folder that other users
+// and programs write to.
 std::shared_ptr<const Base> OpenBase(const std::string& root, const std::string& below, bool shared,
                                      OpenResult& result, Use use = Use::Walk);
+// Opens `below` inside an open base, relative to its descriptor: no link is
+// followed and nothing outside it is reached.
+std::shared_ptr<const Base> OpenBelow(const Base& parent, const std::string& below, bool shared, OpenResult& result,
+                                      Use use = Use::Walk);
+
+// What the opened folder itself is (from its descriptor, not its path).
+struct FolderStatus {
+  bool ownedByUser = false;
+  bool sticky = false;
+};
+FolderStatus StatusOf(const Base& base);
 
 // Whether `name` (directly in the base) is a regular file or a link.
 bool IsFileOrLink(const Base& base, const std::string& name);
@@ -50,8 +75,10 @@ std::set<FileId> OpenFilesOfUser();
 
 struct WalkOptions {
   // Shared folder: only entries the user owns, no special files, no file in
-  // `openFiles`.
+  // `openFiles` (compared by the entry's own device and inode).
   const std::set<FileId>* openFiles = nullptr;
+  // Names directly in the base that stay whole: neither visited nor entered.
+  std::function<bool(const std::string& name)> keep;
 };
 
 enum class EntryKind { File, Link, Folder };
@@ -89,5 +116,18 @@ class Deleter {
 // Whether a file that a process holds open cannot be deleted on this
 // platform (then such files are overwritten and deleted at restart instead).
 bool OpenFilesBlockDeletion();
+
+// Opens the user's own file at `path` for appending, created with mode 0600
+// when it is new and emptied first when `truncate`. A link at `path` is never
+// followed, and anything there that is not a regular file of the user's is
+// not written. Null with the system's error code when it cannot be opened;
+// `refused` tells that something unsafe was found there.
+std::FILE* OpenOwnFileForAppend(const std::string& path, bool truncate, int& error, bool& refused);
+
+namespace testing {
+// Makes every openat2 call fail with this error (0: none), as a seccomp
+// filter in a container does, so that the fall-back walk is taken.
+void ForceOpenat2Error(int error);
+}  // namespace testing
 
 }  // namespace os::safe_fs

@@ -42,6 +42,18 @@ const std::vector<Location>& Table() {
   return rows;
 }
 
+const std::vector<const char*>& SessionFiles() {
+  static const std::vector<const char*> patterns = {
+      "xauth_*",      ".Xauthority*", "serverauth.*", ".X*-lock",    // X authority and lock files
+      "krb5cc_*",                                                     // Kerberos ticket caches
+      "ssh-*",                                                        // ssh agents
+      "systemd-private-*",                                            // services' private temporary folders
+      ".ICE-unix",    ".X11-unix",    ".XIM-unix",    ".font-unix",  // the desktop's sockets
+      "tmux-*",       "pulse-*",      "dbus-*",
+  };
+  return patterns;
+}
+
 bool HasRow(std::string_view key, std::string_view token) {
   for (const Location& row : Table())
     if (key == row.key && token == row.token)

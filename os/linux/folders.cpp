@@ -131,9 +131,10 @@ bool FolderExists(const std::string& path) {
 char PathSeparator() { return '/'; }
 
 std::string TempFolder() {
+  // A relative value names no fixed folder: it counts as unset.
   for (const char* name : {"TMP", "TMPDIR"}) {
     std::string value = Env(name);
-    if (!value.empty())
+    if (!value.empty() && value.front() == '/')
       return value;
   }
   return "/tmp";

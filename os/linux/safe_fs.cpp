@@ -2,14 +2,21 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/openat2.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <fstream>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +26,10 @@ namespace {
 
 // Deep enough for any cache; bounds the folders held open during a walk.
 constexpr int kMaxDepth = 128;
+// Links followed on the way to one configured folder (the kernel's own limit).
+constexpr int kMaxLinks = 40;
+
+std::atomic<int> g_forcedOpenat2Error{0};
 
 class LinuxBase final : public Base {
  public:
@@ -41,26 +52,69 @@ class LinuxBase final : public Base {
 
 const LinuxBase& Native(const Base& base) { return static_cast<const LinuxBase&>(base); }
 
-bool SameFile(const struct stat& a, const char* path) {
-  struct stat other {};
-  return ::stat(path, &other) == 0 && other.st_dev == a.st_dev && other.st_ino == a.st_ino;
+std::string Env(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
 }
 
-// The root, the home folder and its parents, and the folders directly under
-// the root that hold the system (the shared temporary folder is not one).
-bool Forbidden(const struct stat& folder) {
-  static const char* const kSystem[] = {"/",     "/bin",  "/boot", "/dev",   "/etc",  "/home", "/lib",
-                                        "/lib32", "/lib64", "/libx32", "/media", "/mnt", "/opt", "/proc",
-                                        "/root", "/run",  "/sbin", "/snap",  "/srv",  "/sys",  "/usr",
-                                        "/var"};
-  for (const char* path : kSystem)
-    if (SameFile(folder, path))
-      return true;
-  const char* home = std::getenv("HOME");
-  if (home && *home) {
-    std::string path = home;
+// The user's entry in the password database.
+bool UserEntry(std::string& name, std::string& home, gid_t& group) {
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+    return false;
+  name = found->pw_name ? found->pw_name : "";
+  home = found->pw_dir ? found->pw_dir : "";
+  group = found->pw_gid;
+  return true;
+}
+
+// The user's own group where every user has a group of their own (then
+// folders are made group-writable): named after the user, with no other member.
+bool PrivateGroupOfUser(gid_t gid) {
+  std::string user, home;
+  gid_t primary = 0;
+  if (!UserEntry(user, home, primary) || primary != gid)
+    return false;
+  struct group entry {};
+  struct group* found = nullptr;
+  std::vector<char> buffer(65536);
+  if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->gr_name ||
+      user != found->gr_name)
+    return false;
+  for (char** member = found->gr_mem; member && *member; ++member)
+    if (user != *member)
+      return false;
+  return true;
+}
+
+// No one but the user and root can change the folder's entries: a link in it
+// was made by one of them.
+bool OnlyUserOrRootWrites(const struct stat& folder) {
+  if (folder.st_uid != 0 && folder.st_uid != ::geteuid())
+    return false;
+  if (folder.st_mode & S_IWOTH)
+    return false;
+  return !(folder.st_mode & S_IWGRP) || PrivateGroupOfUser(folder.st_gid);
+}
+
+bool SameFile(const struct stat& a, const std::string& path) {
+  struct stat other {};
+  return !path.empty() && ::stat(path.c_str(), &other) == 0 && other.st_dev == a.st_dev &&
+         other.st_ino == a.st_ino;
+}
+
+// The folder or one of its parents, by the path as written and as resolved.
+bool IsOrHolds(const struct stat& folder, const std::string& protectedPath) {
+  std::vector<std::string> paths{protectedPath};
+  if (char* resolved = ::realpath(protectedPath.c_str(), nullptr)) {
+    paths.emplace_back(resolved);
+    std::free(resolved);
+  }
+  for (std::string path : paths) {
     while (!path.empty()) {
-      if (SameFile(folder, path.c_str()))
+      if (SameFile(folder, path))
         return true;
       const std::size_t slash = path.find_last_of('/');
       if (slash == std::string::npos || slash == 0)
@@ -71,38 +125,202 @@ bool Forbidden(const struct stat& folder) {
   return false;
 }
 
-// Opens `path` below `dir` without following any link and without leaving
-// it (nor its file system); falls back to one component at a time where
-// the kernel lacks openat2.
-int OpenBeneath(int dir, const std::string& path, bool samePlace) {
-  if (path.empty())
-    return ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
-  struct open_how how {};
-  how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
-  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | (samePlace ? RESOLVE_NO_XDEV : 0);
-  const long fd = ::syscall(SYS_openat2, dir, path.c_str(), &how, sizeof how);
-  if (fd >= 0 || errno != ENOSYS)
-    return static_cast<int>(fd);
-  int current = ::fcntl(dir, F_DUPFD_CLOEXEC, 0);
+// The user folders of ~/.config/user-dirs.dirs, with the usual names where
+// the file names none.
+void AddUserDirs(const std::string& home, std::vector<std::string>& out) {
+  static const std::pair<const char*, const char*> kKeys[] = {
+      {"XDG_DESKTOP_DIR", "Desktop"},     {"XDG_DOCUMENTS_DIR", "Documents"}, {"XDG_DOWNLOAD_DIR", "Downloads"},
+      {"XDG_MUSIC_DIR", "Music"},         {"XDG_PICTURES_DIR", "Pictures"},   {"XDG_VIDEOS_DIR", "Videos"},
+      {"XDG_TEMPLATES_DIR", "Templates"}, {"XDG_PUBLICSHARE_DIR", "Public"}};
+  std::string config = Env("XDG_CONFIG_HOME");
+  if (config.empty() || config.front() != '/')
+    config = home + "/.config";
+  std::ifstream in(config + "/user-dirs.dirs");
+  std::vector<bool> named(std::size(kKeys), false);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    if (start == std::string::npos || line[start] == '#')
+      continue;
+    for (std::size_t key = 0; key < std::size(kKeys); ++key) {
+      const std::string prefix = std::string(kKeys[key].first) + "=";
+      if (line.compare(start, prefix.size(), prefix) != 0)
+        continue;
+      std::string value = line.substr(start + prefix.size());
+      while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+        value.pop_back();
+      if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+        value = value.substr(1, value.size() - 2);
+      if (value.rfind("$HOME", 0) == 0)
+        value = home + value.substr(5);
+      if (!value.empty() && value.front() == '/') {
+        out.push_back(value);
+        named[key] = true;
+      }
+    }
+  }
+  for (std::size_t key = 0; key < std::size(kKeys); ++key)
+    if (!named[key])
+      out.push_back(home + "/" + kKeys[key].second);
+}
+
+// The root, the folders directly under it that hold the system (the shared
+// temporary folder is not one), and the user's own folders with their
+// parents: none of them may be emptied.
+bool Forbidden(const struct stat& folder) {
+  static const char* const kSystem[] = {"/",     "/bin",  "/boot", "/dev",   "/etc",  "/home", "/lib",
+                                        "/lib32", "/lib64", "/libx32", "/media", "/mnt", "/opt", "/proc",
+                                        "/root", "/run",  "/sbin", "/snap",  "/srv",  "/sys",  "/usr",
+                                        "/var"};
+  for (const char* path : kSystem)
+    if (SameFile(folder, path))
+      return true;
+  // The home folder from the environment and from the password database:
+  // either may be missing or wrong.
+  std::vector<std::string> homes;
+  if (const std::string home = Env("HOME"); !home.empty())
+    homes.push_back(home);
+  std::string user, home;
+  gid_t group = 0;
+  if (UserEntry(user, home, group) && !home.empty() && (homes.empty() || homes.front() != home))
+    homes.push_back(home);
+  std::vector<std::string> guarded = homes;
+  for (const std::string& each : homes)
+    AddUserDirs(each, guarded);
+  if (const std::string runtime = Env("XDG_RUNTIME_DIR"); !runtime.empty() && runtime.front() == '/')
+    guarded.push_back(runtime);
+  for (const std::string& path : guarded)
+    if (IsOrHolds(folder, path))
+      return true;
+  return false;
+}
+
+std::deque<std::string> Components(const std::string& path) {
+  std::deque<std::string> parts;
   std::size_t start = 0;
-  while (current >= 0 && start < path.size()) {
+  while (start <= path.size()) {
     std::size_t slash = path.find('/', start);
     if (slash == std::string::npos)
       slash = path.size();
-    const std::string part = path.substr(start, slash - start);
+    if (slash > start)
+      parts.push_back(path.substr(start, slash - start));
     start = slash + 1;
-    if (part.empty() || part == ".")
+  }
+  return parts;
+}
+
+bool IsLinkIn(int dir, const std::string& name) {
+  struct stat st {};
+  return ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::string ReadLink(int dir, const std::string& name) {
+  std::vector<char> buffer(PATH_MAX);
+  const ssize_t length = ::readlinkat(dir, name.c_str(), buffer.data(), buffer.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size())
+    return {};
+  return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+// Reopens an O_PATH folder descriptor for reading, without any name.
+int Readable(int pathHandle) {
+  const int handle = ::openat(pathHandle, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int error = errno;
+  ::close(pathHandle);
+  errno = error;
+  return handle;
+}
+
+// Opens a configured folder from "/" (or, for a relative path, the current
+// folder), one component at a time without following links; a link met on
+// the way is read and followed only where OnlyUserOrRootWrites holds for the
+// folder that holds it. -1 with errno (ELOOP: a link that may not be followed).
+int OpenConfigured(const std::string& path) {
+  std::deque<std::string> parts = Components(path);
+  int current = ::open(!path.empty() && path.front() == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  int links = 0;
+  while (current >= 0 && !parts.empty()) {
+    const std::string part = std::move(parts.front());
+    parts.pop_front();
+    if (part == ".")
       continue;
-    if (part == "..") {
-      ::close(current);
-      errno = EXDEV;
-      return -1;
+    const int next = ::openat(current, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int error = errno;
+    if (next < 0 && (error == ENOTDIR || error == ELOOP) && part != ".." && IsLinkIn(current, part)) {
+      struct stat holder {};
+      const std::string target = ReadLink(current, part);
+      if (++links > kMaxLinks || target.empty() || ::fstat(current, &holder) != 0 || !OnlyUserOrRootWrites(holder)) {
+        ::close(current);
+        errno = ELOOP;
+        return -1;
+      }
+      std::deque<std::string> more = Components(target);
+      parts.insert(parts.begin(), more.begin(), more.end());
+      if (target.front() == '/') {
+        ::close(current);
+        current = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+      }
+      continue;
     }
-    const int next = ::openat(current, part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     ::close(current);
     current = next;
+    errno = error;
   }
-  return current;
+  return current < 0 ? -1 : Readable(current);
+}
+
+// Opens `path` below `dir` one component at a time without following any
+// link and without leaving `dir` (nor, with `samePlace`, its file system).
+int OpenBeneathByComponents(int dir, const std::string& path, bool samePlace) {
+  struct stat start {};
+  if (samePlace && ::fstat(dir, &start) != 0)
+    return -1;
+  int current = ::openat(dir, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  for (const std::string& part : Components(path)) {
+    if (current < 0)
+      return -1;
+    if (part == ".")
+      continue;
+    int next = -1;
+    int error = EXDEV;
+    if (part != "..") {
+      next = ::openat(current, part.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      error = errno;
+      if (next < 0 && (error == ENOTDIR || error == ELOOP) && IsLinkIn(current, part))
+        error = ELOOP;
+      struct stat own {};
+      if (next >= 0 && samePlace && (::fstat(next, &own) != 0 || own.st_dev != start.st_dev)) {
+        ::close(next);
+        next = -1;
+        error = EXDEV;
+      }
+    }
+    ::close(current);
+    current = next;
+    errno = error;
+  }
+  return current < 0 ? -1 : Readable(current);
+}
+
+// Opens `path` below `dir` without following any link and without leaving
+// it (nor, with `samePlace`, its file system): openat2 where the kernel has it
+// and lets the program use it, else one component at a time.
+int OpenBeneath(int dir, const std::string& path, bool samePlace) {
+  struct open_how how {};
+  how.flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW;
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS | (samePlace ? RESOLVE_NO_XDEV : 0);
+  long fd = -1;
+  if (const int forced = g_forcedOpenat2Error.load()) {
+    errno = forced;
+  } else {
+    fd = ::syscall(SYS_openat2, dir, path.empty() ? "." : path.c_str(), &how, sizeof how);
+  }
+  if (fd >= 0)
+    return static_cast<int>(fd);
+  // Old kernels lack it; seccomp filters in containers refuse it with EPERM.
+  if (errno != ENOSYS && errno != EPERM)
+    return -1;
+  return OpenBeneathByComponents(dir, path, samePlace);
 }
 
 std::string Join(const std::string& a, const std::string& b) {
@@ -121,6 +339,29 @@ std::string Trimmed(std::string path) {
   return path;
 }
 
+OpenResult ResultOf(int error) {
+  return (error == ENOENT || error == ENOTDIR) ? OpenResult::Missing
+         : (error == ELOOP || error == EXDEV)  ? OpenResult::Refused
+                                               : OpenResult::Failed;
+}
+
+// Checks the opened folder and makes it a base.
+std::shared_ptr<const Base> Finish(int handle, std::string path, bool shared, OpenResult& result, Use use) {
+  struct stat st {};
+  if (::fstat(handle, &st) != 0) {
+    ::close(handle);
+    result = OpenResult::Failed;
+    return nullptr;
+  }
+  if (use == Use::Walk && Forbidden(st)) {
+    ::close(handle);
+    result = OpenResult::Refused;
+    return nullptr;
+  }
+  result = OpenResult::Ok;
+  return std::make_shared<LinuxBase>(handle, std::move(path), shared, st);
+}
+
 struct Walker {
   const LinuxBase& base;
   const WalkOptions& options;
@@ -134,9 +375,13 @@ struct Walker {
     return !base.Shared() || (folder.st_uid == user && !(folder.st_mode & (S_IWGRP | S_IWOTH)));
   }
 
-  bool InUse(ino_t inode) const {
-    return base.Shared() && options.openFiles &&
-           options.openFiles->count({static_cast<std::uint64_t>(base.Device()), static_cast<std::uint64_t>(inode)});
+  // Whether files held open must be looked for (only in a shared base).
+  bool WatchesOpenFiles() const { return base.Shared() && options.openFiles && !options.openFiles->empty(); }
+
+  // By the entry's own identity: on some file systems (overlayfs without
+  // xino) a file has another device than its folder.
+  bool InUse(const struct stat& file) const {
+    return options.openFiles->count({static_cast<std::uint64_t>(file.st_dev), static_cast<std::uint64_t>(file.st_ino)});
   }
 
   void Folder(int dirHandle, const struct stat& self, const std::string& prefix, int depth) {
@@ -147,23 +392,34 @@ struct Walker {
       return;
     }
     const bool trusted = Private(self);
-    errno = 0;
-    while (dirent* entry = ::readdir(dir)) {
+    const bool watch = WatchesOpenFiles();
+    for (;;) {
+      errno = 0;
+      const dirent* entry = ::readdir(dir);
+      if (!entry) {
+        if (errno != 0)
+          ok = false;
+        break;
+      }
       const char* name = entry->d_name;
       if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
         continue;
+      if (depth == 0 && options.keep && options.keep(name))
+        continue;
       unsigned char type = entry->d_type;
-      if (!trusted || type == DT_UNKNOWN) {
-        struct stat st {};
+      struct stat st {};
+      bool known = false;
+      if (!trusted || type == DT_UNKNOWN || (watch && type == DT_REG)) {
         if (::fstatat(dirHandle, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
           continue;
+        known = true;
         if (!trusted && st.st_uid != user)
           continue;  // someone else's
         type = S_ISREG(st.st_mode) ? DT_REG : S_ISLNK(st.st_mode) ? DT_LNK : S_ISDIR(st.st_mode) ? DT_DIR : DT_FIFO;
       }
       const std::string relative = prefix.empty() ? std::string(name) : prefix + "/" + name;
       if (type == DT_REG || type == DT_LNK) {
-        if (type == DT_LNK || !InUse(entry->d_ino))
+        if (type == DT_LNK || !watch || (known && !InUse(st)))
           visit(relative, type == DT_REG ? EntryKind::File : EntryKind::Link);
       } else if (type == DT_DIR) {
         if (depth >= kMaxDepth)
@@ -180,10 +436,7 @@ struct Walker {
         Folder(child, own, relative, depth + 1);
       }
       // Sockets, FIFOs and devices are never touched.
-      errno = 0;
     }
-    if (errno != 0)
-      ok = false;
     ::closedir(dir);
   }
 };
@@ -197,34 +450,42 @@ std::shared_ptr<const Base> OpenBase(const std::string& root, const std::string&
     result = OpenResult::Missing;
     return nullptr;
   }
-  const int rootHandle = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int rootHandle = OpenConfigured(root);
   if (rootHandle < 0) {
-    result = (errno == ENOENT || errno == ENOTDIR) ? OpenResult::Missing : OpenResult::Failed;
+    result = ResultOf(errno);
     return nullptr;
   }
   const std::string inside = Trimmed(below);
-  const int handle = inside.empty() ? rootHandle : OpenBeneath(rootHandle, inside, false);
-  const int error = errno;
-  if (handle != rootHandle)
+  int handle = rootHandle;
+  if (!inside.empty()) {
+    handle = OpenBeneath(rootHandle, inside, false);
+    const int error = errno;
     ::close(rootHandle);
+    if (handle < 0) {
+      result = ResultOf(error);
+      return nullptr;
+    }
+  }
+  return Finish(handle, Join(root, inside), shared, result, use);
+}
+
+std::shared_ptr<const Base> OpenBelow(const Base& parent, const std::string& below, bool shared, OpenResult& result,
+                                      Use use) {
+  const std::string inside = Trimmed(below);
+  const int handle = OpenBeneath(Native(parent).Handle(), inside, false);
   if (handle < 0) {
-    result = (error == ENOENT || error == ENOTDIR) ? OpenResult::Missing
-             : (error == ELOOP || error == EXDEV)  ? OpenResult::Refused
-                                                   : OpenResult::Failed;
+    result = ResultOf(errno);
     return nullptr;
   }
-  struct stat st {};
-  if (::fstat(handle, &st) != 0) {
-    ::close(handle);
-    return nullptr;
-  }
-  if (use == Use::Walk && Forbidden(st)) {
-    ::close(handle);
-    result = OpenResult::Refused;
-    return nullptr;
-  }
-  result = OpenResult::Ok;
-  return std::make_shared<LinuxBase>(handle, Join(root, inside), shared, st);
+  return Finish(handle, Join(parent.Path(), inside), shared, result, use);
+}
+
+FolderStatus StatusOf(const Base& base) {
+  const struct stat& st = Native(base).Stat();
+  FolderStatus status;
+  status.ownedByUser = st.st_uid == ::geteuid();
+  status.sticky = (st.st_mode & S_ISVTX) != 0;
+  return status;
 }
 
 bool IsFileOrLink(const Base& base, const std::string& name) {
@@ -270,11 +531,10 @@ std::set<FileId> OpenFilesOfUser() {
 bool Walk(const Base& base, const WalkOptions& options,
           const std::function<void(const std::string& relative, EntryKind kind)>& visit) {
   const LinuxBase& native = Native(base);
-  const int handle = ::fcntl(native.Handle(), F_DUPFD_CLOEXEC, 0);
+  // A descriptor of its own (its own read position), opened from the base's.
+  const int handle = ::openat(native.Handle(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (handle < 0)
     return false;
-  // The duplicate shares the read position: start at the beginning.
-  ::lseek(handle, 0, SEEK_SET);
   Walker walker{native, options, visit};
   walker.Folder(handle, native.Stat(), "", 0);
   return walker.ok;
@@ -335,5 +595,41 @@ bool Deleter::RemoveFolder(const Base& base, const std::string& relative) {
 }
 
 bool OpenFilesBlockDeletion() { return false; }
+
+std::FILE* OpenOwnFileForAppend(const std::string& path, bool truncate, int& error, bool& refused) {
+  error = 0;
+  refused = false;
+  // Non-blocking: a FIFO put there must not hang the open.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                        0600);
+  if (fd < 0) {
+    error = errno;
+    // A link (ELOOP), or a FIFO or socket (ENXIO), is in the file's place.
+    refused = error == ELOOP || error == ENXIO;
+    return nullptr;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || st.st_nlink != 1) {
+    error = S_ISREG(st.st_mode) ? EPERM : EINVAL;
+    refused = true;
+    ::close(fd);
+    return nullptr;
+  }
+  if ((truncate && ::ftruncate(fd, 0) != 0) || ::fcntl(fd, F_SETFL, O_APPEND) != 0) {
+    error = errno;
+    ::close(fd);
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(fd, "a");
+  if (!file) {
+    error = errno;
+    ::close(fd);
+  }
+  return file;
+}
+
+namespace testing {
+void ForceOpenat2Error(int error) { g_forcedOpenat2Error = error; }
+}  // namespace testing
 
 }  // namespace os::safe_fs

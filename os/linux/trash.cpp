@@ -30,6 +30,13 @@ std::string Unescape(const std::string& field) {
   return out;
 }
 
+std::function<void(const std::string&)>& CheckedHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+// Whether the mount point has a trash folder of the user's (only to choose
+// the mount points: the folder is checked again when it is opened).
 bool OwnFolder(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
@@ -69,20 +76,35 @@ std::vector<std::string> MountPoints() {
   return points;
 }
 
-std::vector<std::string> VolumeTrashFolders(const std::vector<std::string>& mountPoints) {
-  std::vector<std::string> folders;
+std::vector<std::shared_ptr<const safe_fs::Base>> VolumeTrashFolders(const std::vector<std::string>& mountPoints) {
+  using safe_fs::OpenBelow;
+  using safe_fs::OpenResult;
+  using safe_fs::Use;
+  std::vector<std::shared_ptr<const safe_fs::Base>> folders;
   const std::string uid = std::to_string(::geteuid());
+  auto found = [&folders](std::shared_ptr<const safe_fs::Base> folder) {
+    if (!folder || !safe_fs::StatusOf(*folder).ownedByUser)
+      return;
+    if (CheckedHook())
+      CheckedHook()(folder->Path());
+    folders.push_back(std::move(folder));
+  };
   for (const std::string& point : mountPoints) {
-    const std::string top = point == "/" ? std::string() : point;
-    const std::string shared = top + "/.Trash";
-    struct stat st {};
-    if (::lstat(shared.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) &&
-        OwnFolder(shared + "/" + uid))
-      folders.push_back(shared + "/" + uid);
-    if (OwnFolder(top + "/.Trash-" + uid))
-      folders.push_back(top + "/.Trash-" + uid);
+    OpenResult result = OpenResult::Failed;
+    // Only named folders are opened in it: the mount point may be "/".
+    const auto top = safe_fs::OpenBase(point, std::string(), true, result, Use::NamedFiles);
+    if (!top)
+      continue;
+    const auto shared = OpenBelow(*top, ".Trash", true, result, Use::NamedFiles);
+    if (shared && safe_fs::StatusOf(*shared).sticky)
+      found(OpenBelow(*shared, uid, true, result, Use::NamedFiles));
+    found(OpenBelow(*top, ".Trash-" + uid, true, result, Use::NamedFiles));
   }
   return folders;
 }
+
+namespace testing {
+void SetCheckedHook(std::function<void(const std::string& path)> hook) { CheckedHook() = std::move(hook); }
+}  // namespace testing
 
 }  // namespace os::trash

@@ -151,3 +151,31 @@ TEST(CleanupItems, TrashOfOtherVolumesIsEmptiedAndKept) {
                                              "data.bin"};
   EXPECT_EQ(Tree(volume), expected);
 }
+
+// The running session's files in the shared temporary folder stay although
+// nothing holds them open (X authority and locks, Kerberos tickets, agents,
+// the desktop's socket folders); the user's other files there go.
+TEST(CleanupItems, SessionFilesInTheTemporaryFolderStay) {
+  const char* const kept[] = {
+      "xauth_AbCdEf",      ".Xauthority-c",      "serverauth.7Hq2uM", ".X0-lock",     ".X1024-lock",
+      "krb5cc_1000",       "krb5cc_1000_XyZ",    "ssh-XXXXq1w2e3/agent.1234",        ".ICE-unix/4242",
+      "systemd-private-0123abcd-colord.service-Qw/tmp/f",                             ".X11-unix/X0",
+      ".XIM-unix/f",       ".font-unix/fs7100",  "tmux-1000/default", "pulse-PKdhtXMmr18n/pid",
+      "dbus-AbCdEf12",
+  };
+  const char* const gone[] = {
+      "notes.txt", "my-xauth_copy", ".X0-lock.old", "ssh.txt", "sub/krb5cc_1000", "pulse", ".ICE-unix-old/f",
+  };
+  CleanupRun run;
+  for (const char* path : kept)
+    Touch(run.sandbox.Tmp() / path, "session");
+  for (const char* path : gone)
+    Touch(run.sandbox.Tmp() / path);
+  run.Select("Free_Space", "Temp");
+  run.Clean();
+  for (const char* path : kept)
+    EXPECT_EQ(Sandbox::ReadFile(run.sandbox.Tmp() / path), "session") << path;
+  for (const char* path : gone)
+    EXPECT_FALSE(fs::exists(run.sandbox.Tmp() / path)) << path;
+  EXPECT_TRUE(run.host.errors.empty());
+}

@@ -1,8 +1,15 @@
 // The worker: order of its events, Cancel, the deleted-files log.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <sstream>
 
+#include <wx/app.h>
+
+#include "app/clock.h"
 #include "cleanup/deleted_files_log.h"
 #include "tests/cleanup/cleanup_harness.h"
+#include "tests/support/fake_clock.h"
 
 namespace {
 
@@ -100,4 +107,80 @@ TEST(DeletedFilesLog, TotalsSwitchToGigabytesAtOneThousandTwentyFour) {
   for (const auto& [bytes, text] : cases)
     EXPECT_EQ(cleanup::FormatTotal(bytes, 3, 4),
               std::string("\n\n\n********* Total Space freed: ") + text + ". Files: 3 and Folders: 4 .\n");
+}
+
+TEST(DeletedFilesLog, IsCreatedForTheUserAlone) {
+  CleanupRun run;
+  run.settings.m_logDeletedFiles = true;
+  Touch(run.sandbox.Tmp() / "a");
+  run.Select("Free_Space", "Temp");
+  run.Clean();
+  const fs::path log = OnlyLog(run.sandbox);
+  EXPECT_EQ(fs::status(log).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// The log's name is known ahead (the desktop, the second): a link put there
+// is never written through, nor is a file created where it points; the log
+// is skipped, the error log says so, and the clean-up itself goes on.
+TEST(DeletedFilesLog, LinkInItsPlaceIsNotWrittenThrough) {
+  for (const bool dangling : {false, true}) {
+    SCOPED_TRACE(dangling ? "a link to no file" : "a link to a file");
+    FakeClock clock;
+    CleanupRun run;
+    run.settings.m_logDeletedFiles = true;
+    const fs::path target = run.sandbox.Home() / "Documents" / "thesis.odt";
+    if (!dangling)
+      Touch(target, "precious");
+    else
+      fs::create_directories(target.parent_path());
+    const fs::path log = run.sandbox.Desktop() / ("DKWT_" + std::to_string(EpochSeconds()) + "_.log");
+    fs::create_symlink(target, log);
+    Touch(run.sandbox.Tmp() / "a");
+    run.Select("Free_Space", "Temp");
+    run.Collect();
+    WindowLikeTarget window;
+    run.RunWorker(&window);
+    wxTheApp->ProcessPendingEvents();
+    EXPECT_TRUE(fs::is_symlink(log));
+    if (dangling)
+      EXPECT_FALSE(fs::exists(target)) << "created through the link";
+    else
+      EXPECT_EQ(Sandbox::ReadFile(target), "precious") << "written through the link";
+    EXPECT_FALSE(fs::exists(run.sandbox.Tmp() / "a")) << "the clean-up goes on";
+    const std::vector<std::pair<int, std::string>> logged = {
+        {ELOOP, "An Error occured while writing the deleted files log."}};
+    EXPECT_EQ(window.errors, logged);
+    EXPECT_EQ(window.Values().back(), cleanup::kWorkerFinished);
+  }
+}
+
+TEST(DeletedFilesLog, OnlyARegularFileOfTheUsersIsAppendedTo) {
+  Sandbox sandbox;
+  const fs::path theirs = sandbox.Desktop() / "theirs.log";
+  Touch(theirs, "theirs");
+  if (std::system(("chown nobody '" + theirs.string() + "' 2>/dev/null").c_str()) == 0) {
+    bool needsHeader = false;
+    cleanup::DeletedFilesLog log(theirs.string(), needsHeader);
+    log.Write("entry\n");
+    log.Close();
+    EXPECT_EQ(Sandbox::ReadFile(theirs), "theirs");
+    EXPECT_EQ(log.Refused(), EPERM);
+  }
+  // A FIFO neither blocks the worker nor is written.
+  const fs::path fifo = sandbox.Desktop() / "fifo.log";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  bool needsHeader = true;
+  cleanup::DeletedFilesLog log(fifo.string(), needsHeader);
+  log.Write("entry\n");
+  EXPECT_NE(log.Refused(), 0);
+  EXPECT_TRUE(needsHeader);
+  // The user's own log is appended to.
+  const fs::path own = sandbox.Desktop() / "own.log";
+  Touch(own, "first\n");
+  bool noHeader = false;
+  cleanup::DeletedFilesLog ownLog(own.string(), noHeader);
+  ownLog.Write("second\n");
+  ownLog.Close();
+  EXPECT_EQ(Sandbox::ReadFile(own), "first\nsecond\n");
+  EXPECT_EQ(ownLog.Refused(), 0);
 }
