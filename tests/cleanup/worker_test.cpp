@@ -109,7 +109,7 @@ TEST(DeletedFilesLog, TotalsSwitchToGigabytesAtOneThousandTwentyFour) {
               std::string("\n\n\n********* Total Space freed: ") + text + ". Files: 3 and Folders: 4 .\n");
 }
 
-TEST(DeletedFilesLog, IsCreatedForTheUserAlone) {
+TEST(CleanupWorker, LogIsCreatedForTheUserAlone) {
   CleanupRun run;
   run.settings.m_logDeletedFiles = true;
   Touch(run.sandbox.Tmp() / "a");
@@ -122,7 +122,7 @@ TEST(DeletedFilesLog, IsCreatedForTheUserAlone) {
 // The log's name is known ahead (the desktop, the second): a link put there
 // is never written through, nor is a file created where it points; the log
 // is skipped, the error log says so, and the clean-up itself goes on.
-TEST(DeletedFilesLog, LinkInItsPlaceIsNotWrittenThrough) {
+TEST(CleanupWorker, LogIsNotWrittenThroughALinkInItsPlace) {
   for (const bool dangling : {false, true}) {
     SCOPED_TRACE(dangling ? "a link to no file" : "a link to a file");
     FakeClock clock;
