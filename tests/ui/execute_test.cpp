@@ -149,6 +149,25 @@ TEST_F(Execute, OwnSuspendThatNeverBeginsCountsAsRefused) {
   frame->OnSleepSignal(false);
   EXPECT_FALSE(frame->m_task.m_suspendRequested);
   EXPECT_EQ(messages.messages.size(), 1u);
+  EXPECT_EQ(cancelled, 1);
+}
+
+TEST_F(Execute, MonitorOffNowReportsAFailedSwitch) {
+  // No display to switch: no X server, no compositor, no session bus.
+  sandbox.UnsetEnv("DKWT_DRY_RUN");
+  sandbox.UnsetEnv("DISPLAY");
+  sandbox.UnsetEnv("WAYLAND_DISPLAY");
+  sandbox.SetEnv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (sandbox.Root() / "no-bus").string());
+  EXPECT_FALSE(frame->RunNow(6)) << "the tray's command";
+  Click(frame->m_nowButtons[5]);  // "Monitor Off Now"
+  std::string log;
+  for (const auto& entry : std::filesystem::directory_iterator(sandbox.Desktop()))
+    log += Sandbox::ReadFile(entry.path());
+  std::size_t entries = 0;
+  for (auto at = log.find("Can't Power the Monitor Off."); at != std::string::npos;
+       at = log.find("Can't Power the Monitor Off.", at + 1))
+    ++entries;
+  EXPECT_EQ(entries, 2u) << log;
 }
 
 TEST_F(Execute, LockLocksAndReturnsToIdle) {
