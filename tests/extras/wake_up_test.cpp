@@ -249,7 +249,7 @@ TEST_F(FrameWakeUp, ARealTimerWakesTheAlarm) {
     wxTheApp->ProcessPendingEvents();
   }
   EXPECT_TRUE(played()) << "the alarm played after the timer fired";
-  EXPECT_TRUE(frame->m_task.m_resumedByOwnTimer);
+  EXPECT_FALSE(frame->m_alarmAfterWakeUp) << "and is forgotten: it plays once";
   EXPECT_FALSE(frame->m_running) << "and stopped after its second";
   SetClock(&clock);
 }
