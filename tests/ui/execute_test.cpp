@@ -157,6 +157,8 @@ TEST_F(Execute, MonitorOffNowReportsAFailedSwitch) {
   sandbox.UnsetEnv("DKWT_DRY_RUN");
   sandbox.UnsetEnv("DISPLAY");
   sandbox.UnsetEnv("WAYLAND_DISPLAY");
+  std::filesystem::create_directories(sandbox.Root() / "run");
+  sandbox.SetEnv("XDG_RUNTIME_DIR", (sandbox.Root() / "run").string());  // no compositor socket either
   sandbox.SetEnv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (sandbox.Root() / "no-bus").string());
   EXPECT_FALSE(frame->RunNow(6)) << "the tray's command";
   Click(frame->m_nowButtons[5]);  // "Monitor Off Now"
