@@ -13,6 +13,7 @@
 #include "app/task.h"
 #include "app/task_host.h"
 #include "app/task_type.h"
+#include "os/files.h"
 #include "os/folders.h"
 #include "os/profile.h"
 #include "os/shell.h"
@@ -342,10 +343,8 @@ wxString SaveTaskFile(const wxString& name, const wxString& tasksFolder, const T
   if (task.m_force)
     Write(temp, "FORCE", "forced", "1");
 
-  std::error_code renamed;
-  std::filesystem::rename(std::filesystem::path(temp.utf8_string()), std::filesystem::path(path.utf8_string()),
-                          renamed);
-  if (renamed) {
+  int renameError = 0;
+  if (!os::files::ReplaceWithFile(temp.utf8_string(), path.utf8_string(), renameError)) {
     // Nothing was saved: never hand out a path that holds no task.
     std::filesystem::remove(std::filesystem::path(temp.utf8_string()), ignored);
     return "ErrDir";

@@ -25,7 +25,10 @@ bool RunNowAction(Task& task, TaskHost& host, int code) {
       // Let the click's own input settle, or it would wake the display again.
       CurrentClock().Sleep(std::chrono::milliseconds(1000));
       int error = 0;
-      os::display::MonitorOff(error);
+      if (!os::display::MonitorOff(error)) {
+        host.LogError(error, "Can't Power the Monitor Off.", false);
+        return false;
+      }
       return true;
     }
     case 7: return task.LockWorkstation() == 0;

@@ -7,6 +7,7 @@
 #include <wx/datectrl.h>
 #include <wx/dateevt.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/radiobut.h>
 #include <wx/simplebook.h>
 #include <wx/sizer.h>
@@ -316,7 +317,8 @@ void CDAuiChildFrame::OnBrowse(wxCommandEvent&) {
   Task& task = m_owner->Host().CurrentTask();
   const wxString remembered = task.m_launchPath;
   task.m_launchPath.clear();
-  const wxString chosen = ChooseFile("Select a File", "All Files|*.*", wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_NO_FOLLOW,
+  // "*": on Linux a program or script usually has no dot in its name.
+  const wxString chosen = ChooseFile("Select a File", "All Files|*", wxFD_OPEN | wxFD_FILE_MUST_EXIST | wxFD_NO_FOLLOW,
                                      m_owner);
   if (chosen.empty()) {
     if (!remembered.empty()) {
@@ -325,8 +327,9 @@ void CDAuiChildFrame::OnBrowse(wxCommandEvent&) {
     }
     return;
   }
-  const wxString extension = chosen.AfterLast('.');
-  if (extension != "xpm" && !os::shell::IsKnownExtension(extension.utf8_string())) {
+  // The extension of the file's own name: a dot in a folder name is none.
+  const wxString extension = wxFileName(chosen).GetExt();
+  if (extension != "xpm" && !os::shell::KnowsHowToLaunch(chosen.utf8_string())) {
     m_owner->Host().LogError(10588, "Not able to determine the file type.", true);
     // The field still shows the previous file: that is the one to launch.
     task.m_launchPath = remembered;

@@ -13,4 +13,8 @@ bool WriteLocked(const std::string& path, const std::string& text, bool truncate
 // so readers see the old or the new content, never half of it.
 bool WriteAtomically(const std::string& path, const std::string& content, int& errorCode);
 
+// Puts a finished file in place of another in one step (rename, then the
+// folder synced): readers see the old file or the new one.
+bool ReplaceWithFile(const std::string& finished, const std::string& path, int& errorCode);
+
 }  // namespace os::files

@@ -3,6 +3,7 @@
 // Sections and keys compare case-insensitively; a write replaces the key in
 // place and keeps every other line; files are rewritten atomically.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace os::profile {
@@ -17,6 +18,11 @@ std::string GetString(const std::string& file, const std::string& section, const
 // read or written; an unreadable existing file is never overwritten.
 bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                  const std::string& value);
+
+// Writes several keys of one section in one replacement of the file: a
+// reader (or a crash) sees all of them or none.
+bool WriteStrings(const std::string& file, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& entries);
 
 // Removes one key or a whole section; true also when there was nothing to remove.
 bool DeleteKey(const std::string& file, const std::string& section, const std::string& key);

@@ -21,4 +21,9 @@ bool OpenDocument(const std::string& path, int& errorCode);
 // Whether a file type is registered for the extension (without the dot).
 bool IsKnownExtension(const std::string& extension);
 
+// Whether the file can be launched: it runs directly (a program, a script
+// with "#!"), or its type is known from its content, else from the
+// extension of its name. False for a missing file or a folder.
+bool KnowsHowToLaunch(const std::string& path);
+
 }  // namespace os::shell

@@ -4,6 +4,9 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/clock.h"
 #include "os/profile.h"
@@ -106,12 +109,14 @@ bool WriteScheduleSummary(const std::string& taskFile, const RepeatSchedule& sch
   char from[16];
   std::snprintf(at, sizeof at, "%02d:%02d:%02d", schedule.hour, schedule.minute, schedule.second);
   std::snprintf(from, sizeof from, "%04d-%02d-%02d", schedule.year, schedule.month, schedule.day);
-  bool ok = os::profile::WriteString(taskFile, kSection, "Type", schedule.weekly ? "weekly" : "daily") &&
-            os::profile::WriteString(taskFile, kSection, "Every", std::to_string(schedule.every));
-  if (ok && schedule.weekly)
-    ok = os::profile::WriteString(taskFile, kSection, "On", DayList(schedule.weekDays));
-  return ok && os::profile::WriteString(taskFile, kSection, "At", at) &&
-         os::profile::WriteString(taskFile, kSection, "From", from);
+  // One write: a summary cut short would make a schedule of its own.
+  std::vector<std::pair<std::string, std::string>> entries = {{"Type", schedule.weekly ? "weekly" : "daily"},
+                                                              {"Every", std::to_string(schedule.every)}};
+  if (schedule.weekly)
+    entries.emplace_back("On", DayList(schedule.weekDays));
+  entries.emplace_back("At", at);
+  entries.emplace_back("From", from);
+  return os::profile::WriteStrings(taskFile, kSection, entries);
 }
 
 bool ReadScheduleSummary(const std::string& taskFile, RepeatSchedule& schedule) {

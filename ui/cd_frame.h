@@ -139,8 +139,14 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   void SubscribePowerEvents();
   // The system is about to sleep (true) or has resumed (false).
   void OnSleepSignal(bool goingToSleep);
-  // Our own suspend request was refused.
+  // Our own suspend request was refused (or never began): reported, and the
+  // wake-up timer cancelled.
   void OnSuspendRefused();
+  // Cancels the wake-up timer (logging a failure) and forgets what was to
+  // follow the wake-up.
+  void AbandonWakeUp();
+  // Forgets the after-wake-up launch and alarm and whether our timer woke us.
+  void ClearAfterWakeUp();
   void OnSuspendWatchTick(wxTimerEvent& event);
   void OnResumeTick(wxTimerEvent& event);
   // The alarm and launch after an own wake-up; runs on the calling thread and
@@ -213,6 +219,9 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   static constexpr std::chrono::seconds kSuspendGrace{10};
   std::chrono::steady_clock::time_point m_suspendDeadline{};
   bool m_sleeping = false;  // between PrepareForSleep(true) and (false)
+  // PrepareForSleep(true) came since the wake-up timer was armed: only then
+  // can the timer have woken the machine.
+  std::atomic<bool> m_sleepBegan{false};
   unsigned m_sleepSubscription = 0;
 
   // The countdown runs to a deadline, so late ticks never delay the action:

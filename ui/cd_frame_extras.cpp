@@ -38,6 +38,7 @@ void CDFrame::InstallExtras() {
   auto wakeUp = std::make_shared<SystemWakeUp>();
   m_task.m_armWakeUpTimer = [this, wakeUp] {
     m_standbyBegan = EpochSeconds();
+    m_sleepBegan = false;  // the sleep this timer ends has yet to begin
     const SystemWakeUp::AfterWakeAlarm alarm{m_alarmAfterWakeUp, m_afterWakeAlarmSeconds};
     // The timer's thread reaches the window only by posting.
     return wakeUp->Arm(m_task, *this, alarm, [this] { CallAfter([this] { OnSystemWakeUp(); }); }) == 0;
@@ -73,6 +74,14 @@ void CDFrame::OpenExtrasWindow(int choiceIndex) {
 }
 
 void CDFrame::OnSystemWakeUp() {
+  // Our timer ended a sleep only if one began; fired into a running session
+  // (the suspend was refused and cancelling failed), it does nothing.
+  if (!m_sleepBegan) {
+    ClearAfterWakeUp();
+    if (m_fromTaskFile)
+      EndTaskFileRun(false);
+    return;
+  }
   // Keep the machine up for what follows the wake-up.
   if (!m_task.m_executionStateHeld)
     m_task.m_executionStateHeld = os::power::HoldSleepInhibitor("Duskwatch woke the system");

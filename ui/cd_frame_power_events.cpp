@@ -1,13 +1,14 @@
 // The system's sleep and resume notifications, and what follows a wake-up.
 //
-// How the power notifications of the original design map onto logind:
-//   query suspend   Other programs' suspend requests are refused by the
-//                   "block" sleep inhibitor held while a prevented countdown
-//                   runs (countdown.cpp); logind itself says no to them.
-//   suspend failed  Our own suspend counts as refused when the logind call
-//                   fails, or when it was accepted but PrepareForSleep(true)
-//                   does not arrive within kSuspendGrace. Either way, with
-//                   m_suspendRequested set: "Suspention was denied !".
+// What logind tells us and what we do with it:
+//   other programs' suspends  refused by logind itself while a prevented
+//                   countdown holds its "block" sleep inhibitor
+//                   (countdown.cpp); no signal reaches us.
+//   own suspend refused  the logind call failed, or it was accepted but
+//                   PrepareForSleep(true) did not arrive within kSuspendGrace.
+//                   With m_suspendRequested set: "Suspention was denied !";
+//                   the wake-up timer is cancelled either way.
+//   sleeping        PrepareForSleep(true): only now can our timer wake us.
 //   resumed         PrepareForSleep(false).
 #include <wx/app.h>
 
@@ -26,8 +27,10 @@ void CDFrame::SubscribePowerEvents() {
 void CDFrame::OnSleepSignal(bool goingToSleep) {
   m_sleeping = goingToSleep;
   m_suspendWatchTimer.Stop();
-  if (goingToSleep)
+  if (goingToSleep) {
+    m_sleepBegan = true;
     return;
+  }
   Task& task = m_task;
   task.m_suspendRequested = false;
   if (task.m_systemWakeUp) {
@@ -38,7 +41,8 @@ void CDFrame::OnSleepSignal(bool goingToSleep) {
       task.m_resumedByOwnTimer = false;
       m_resumeTimer.Start(1000);
     } else {
-      task.m_resumedByOwnTimer = true;
+      // Our timer can only have ended a sleep that began.
+      task.m_resumedByOwnTimer = m_sleepBegan;
     }
     task.m_systemWakeUp = false;
   }
@@ -56,10 +60,32 @@ void CDFrame::OnSuspendWatchTick(wxTimerEvent&) {
 }
 
 void CDFrame::OnSuspendRefused() {
-  if (!m_task.m_suspendRequested)
-    return;
-  m_task.m_suspendRequested = false;
-  ShowMessage("Suspention was denied !", "Message", wxOK, this);
+  // No sleep, so no wake-up: the timer must not fire into a running session.
+  AbandonWakeUp();
+  if (m_task.m_suspendRequested) {
+    m_task.m_suspendRequested = false;
+    ShowMessage("Suspention was denied !", "Message", wxOK, this);
+  }
+  // A task-file run that waited for the after-wake-up actions is over.
+  if (m_fromTaskFile)
+    EndTaskFileRun(false);
+}
+
+void CDFrame::AbandonWakeUp() {
+  if (m_cancelWakeUpTimer) {
+    const int failure = m_cancelWakeUpTimer();
+    if (failure != 0)
+      LogError(failure, "Unexpected Error occured.", false);
+  }
+  m_task.m_systemWakeUp = false;
+  ClearAfterWakeUp();
+}
+
+void CDFrame::ClearAfterWakeUp() {
+  m_task.m_launchAfterWakeUp = false;
+  m_task.m_resumedByOwnTimer = false;
+  m_alarmAfterWakeUp = false;
+  m_sleepBegan = false;
 }
 
 void CDFrame::OnResumeTick(wxTimerEvent&) {
@@ -67,11 +93,7 @@ void CDFrame::OnResumeTick(wxTimerEvent&) {
     return;
   // Let the system settle after waking.
   CurrentClock().Sleep(std::chrono::milliseconds(1000));
-  if (m_cancelWakeUpTimer) {
-    const int failure = m_cancelWakeUpTimer();
-    if (failure != 0)
-      LogError(failure, "Unexpected Error occured.", false);
-  }
+  AbandonWakeUp();
   m_resumeTimer.Stop();
   m_woken = false;
   if (m_fromTaskFile)
@@ -114,6 +136,8 @@ void CDFrame::RunAfterWakeUpActions() {
     CallAfter([this] { m_task.LaunchFile(m_task.m_launchPath); });
   // A task-file run waited for these: it is over now.
   CallAfter([this] {
+    // Done once: a later stand-by or monitor task must not repeat them.
+    ClearAfterWakeUp();
     ReleasePreventStandby();
     if (m_fromTaskFile)
       EndTaskFileRun(false);

@@ -160,6 +160,8 @@ bool CDFrame::PrepareAction() {
 }
 
 bool CDFrame::PrepareActionIndex(int index, bool fromFile) {
+  // What followed an earlier wake-up belongs to that task alone.
+  ClearAfterWakeUp();
   switch (index) {
     case 0:
     case 1:
@@ -463,8 +465,7 @@ void CDFrame::StopTask() {
   }
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_executeTimer})
     timer->Stop();
-  if (m_cancelWakeUpTimer)
-    m_cancelWakeUpTimer();
+  AbandonWakeUp();
   m_running = false;
   m_actionCode = 0;
   m_alarmVolumeSet = false;

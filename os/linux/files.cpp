@@ -40,4 +40,11 @@ bool WriteAtomically(const std::string& path, const std::string& content, int& e
   return ok;
 }
 
+bool ReplaceWithFile(const std::string& finished, const std::string& path, int& errorCode) {
+  errno = 0;
+  bool ok = text_file::RenameOver(finished, path);
+  errorCode = ok ? 0 : (errno != 0 ? errno : EIO);
+  return ok;
+}
+
 }  // namespace os::files

@@ -182,16 +182,17 @@ std::string GetString(const std::string& file, const std::string& section, const
   return Cut(Unquote(std::string_view(document.text.lines[*entry].text).substr(info.valueStart)), bufferSize);
 }
 
-bool WriteString(const std::string& file, const std::string& section, const std::string& key,
-                 const std::string& value) {
+namespace {
+
+// Sets one key in the loaded document; false when a name or the value
+// cannot be written. `changed` tells whether the text changed.
+bool Put(Document& document, const std::string& section, const std::string& key, const std::string& value,
+         bool& changed) {
   std::string wantedSection(TrimBlanks(section));
   std::string wantedKey(TrimBlanks(key));
   if (!ValidSection(wantedSection) || !ValidKey(wantedKey) || !ValidValue(value))
     return false;
-  Document document;
-  if (LoadDocument(file, document) == Load::Failed)
-    return false;
-
+  changed = true;
   if (std::optional<std::size_t> entry = document.FindEntry(wantedSection, wantedKey)) {
     // Keep the key as spelled in the file and the blanks after '='.
     std::string& text = document.text.lines[*entry].text;
@@ -199,10 +200,9 @@ bool WriteString(const std::string& file, const std::string& section, const std:
     while (valueStart < text.size() && (text[valueStart] == ' ' || text[valueStart] == '\t'))
       ++valueStart;
     std::string replaced = text.substr(0, valueStart) + Encode(value);
-    if (replaced == text)
-      return true;
+    changed = replaced != text;
     text = std::move(replaced);
-    return Save(file, document);
+    return true;
   }
 
   std::string line = wantedKey + "=" + Encode(value);
@@ -218,13 +218,38 @@ bool WriteString(const std::string& file, const std::string& section, const std:
         insertAt = i + 1;
     }
     document.text.Insert(insertAt, std::move(line));
-    return Save(file, document);
+    return true;
   }
 
   std::size_t end = document.text.lines.size();
   document.text.Insert(end, "[" + wantedSection + "]");
   document.text.Insert(end + 1, std::move(line));
-  return Save(file, document);
+  return true;
+}
+
+}  // namespace
+
+bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                 const std::string& value) {
+  return WriteStrings(file, section, {{key, value}});
+}
+
+bool WriteStrings(const std::string& file, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& entries) {
+  Document document;
+  if (LoadDocument(file, document) == Load::Failed)
+    return false;
+  bool anyChange = false;
+  for (const auto& [key, value] : entries) {
+    bool changed = false;
+    if (!Put(document, section, key, value, changed))
+      return false;
+    if (!changed)
+      continue;
+    anyChange = true;
+    document.Analyse();  // later keys are looked up in the edited text
+  }
+  return !anyChange || Save(file, document);
 }
 
 bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) {

@@ -460,8 +460,9 @@ int Register(const Job& given) {
   std::error_code ignored;
   job.executable = fs::absolute(given.executable, ignored).lexically_normal().string();
   job.taskFile = fs::absolute(given.taskFile, ignored).lexically_normal().string();
-  // An earlier entry of that name goes first; its removal may fail unseen.
-  Unregister(job.name);
+  // An earlier entry of that name is replaced in place, never removed first:
+  // a registration cut short leaves the old entry or the new one.
+  const bool haveUnits = fs::exists(UnitPath(job.name, ".timer")) || fs::exists(UnitPath(job.name, ".service"));
   if (dry_run::Active()) {
     if (!WriteUnits(job))
       return kWriteUnits;
@@ -469,6 +470,11 @@ int Register(const Job& given) {
     return kDone;
   }
   if (ManagerReachable()) {
+    // Started afresh below, with the new calendar.
+    if (haveUnits)
+      Systemctl({"disable", "--now", UnitBaseName(job.name) + ".timer"});
+    // A line of that name from a time without the manager; may fail unseen.
+    RemoveCronEntry(job.name);
     if (!WriteUnits(job)) {
       RemoveUnits(job.name);
       return kWriteUnits;
@@ -486,9 +492,12 @@ int Register(const Job& given) {
     }
     return failure;
   }
+  if (haveUnits)
+    RemoveUnits(job.name);  // left from a time with the manager
   // "Registered" must not be said when nothing will ever start the task.
   if (!HasProgram("crontab") || !CronDaemonRunning())
     return kNoScheduler;
+  // Replaces the line of that name in the same write.
   return AddCronEntry(job);
 }
 

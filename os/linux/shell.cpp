@@ -180,6 +180,27 @@ bool OpenDocument(const std::string& path, int& errorCode) {
   return OpenWithDefault(Absolute(path), errorCode, errorText);
 }
 
+bool KnowsHowToLaunch(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    return false;
+  if (RunsDirectly(path, info))
+    return true;
+  // shared-mime-info's magic first: Linux files often have no extension.
+  std::ifstream in(path, std::ios::binary);
+  char head[4096];
+  in.read(head, sizeof head);
+  const auto got = static_cast<gsize>(in.gcount());
+  gboolean uncertain = FALSE;
+  gchar* type = g_content_type_guess(nullptr, reinterpret_cast<const guchar*>(head), got, &uncertain);
+  const bool byContent = type && !g_content_type_is_unknown(type);
+  g_free(type);
+  if (byContent)
+    return true;
+  // Only the file's own name has an extension, never a folder on its path.
+  return IsKnownExtension(std::filesystem::path(path).extension().string());
+}
+
 bool IsKnownExtension(const std::string& extension) {
   std::string bare = (!extension.empty() && extension[0] == '.') ? extension.substr(1) : extension;
   if (bare.empty() || !wxTheMimeTypesManager)

@@ -1,6 +1,7 @@
 #include "os/linux/text_file.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -59,11 +60,29 @@ std::string TemporaryName(const std::filesystem::path& target) {
   return (target.parent_path() / name).string();
 }
 
+// A writer killed half-way leaves its temporary file: the next write of the
+// same file removes those of writers that no longer run.
+void RemoveAbandonedTemporaries(const std::filesystem::path& target) {
+  const std::string prefix = "." + target.filename().string() + ".tmp-";
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(target.parent_path(), error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.compare(0, prefix.size(), prefix) != 0)
+      continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    if (pid <= 0 || !end || *end != '-' || pid == ::getpid())
+      continue;
+    if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      ::unlink(entry.path().c_str());
+  }
+}
+
 void SyncFolder(const std::filesystem::path& folder) {
   int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0)
     return;
-  ::fsync(fd);  // best effort: the rename itself is already atomic
+  ::fsync(fd);  // best effort: readers already see the whole new file
   ::close(fd);
 }
 
@@ -150,7 +169,16 @@ bool Replace(const std::string& path, const std::string& content) {
     ::unlink(temporary.c_str());
     return false;
   }
+  // The rename is atomic; syncing the folder makes it last through a crash.
   SyncFolder(target.parent_path());
+  RemoveAbandonedTemporaries(target);
+  return true;
+}
+
+bool RenameOver(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    return false;
+  SyncFolder(std::filesystem::path(to).parent_path());
   return true;
 }
 

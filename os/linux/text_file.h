@@ -25,6 +25,10 @@ ReadStatus Read(const std::string& path, std::string& content, std::size_t limit
 // existing one keeps its mode. No temporary file is left behind on failure.
 bool Replace(const std::string& path, const std::string& content);
 
+// Renames a finished file over the path and syncs the folder, so the new
+// file is there after a crash too.
+bool RenameOver(const std::string& from, const std::string& to);
+
 // Writes every byte, retrying interrupted writes.
 bool WriteAll(int fd, const std::string& content);
 

@@ -155,7 +155,7 @@ TEST_F(ExtrasTest, BrowseChecksTheFileTypeAndCancelKeepsThePath) {
   const auto known = sandbox.Root() / "notes.txt";
   const auto unknown = sandbox.Root() / "data.zzqq";
   Sandbox::WriteFile(known, "x");
-  Sandbox::WriteFile(unknown, "x");
+  Sandbox::WriteFile(unknown, std::string("\x00\x01\x02\x03zzzz\x00\x00", 10));  // no type has this content
   Open(kLaunch);
   wxWindow* browse = Page(Id::Launch).m_browse;
   messages.files = {wxString(known.string())};
@@ -164,6 +164,7 @@ TEST_F(ExtrasTest, BrowseChecksTheFileTypeAndCancelKeepsThePath) {
   EXPECT_EQ(frame->m_task.m_launchPath, known.string());
   ASSERT_EQ(messages.fileDialogs.size(), 1u);
   EXPECT_EQ(messages.fileDialogs[0].text, "Select a File");
+  EXPECT_EQ(messages.fileDialogs[0].caption, "All Files|*") << "every file, also those without a dot";
 
   Click(browse);  // cancelled
   EXPECT_EQ(frame->m_task.m_launchPath, known.string());
@@ -176,6 +177,34 @@ TEST_F(ExtrasTest, BrowseChecksTheFileTypeAndCancelKeepsThePath) {
   for (const auto& entry : std::filesystem::directory_iterator(sandbox.Desktop()))
     logged = logged || Sandbox::ReadFile(entry.path()).find("10588") != std::string::npos;
   EXPECT_TRUE(logged);
+}
+
+TEST_F(ExtrasTest, BrowseAcceptsWhatLinuxUsersLaunch) {
+  namespace fs = std::filesystem;
+  const fs::path folder = sandbox.Root() / "my.tools";  // the only dot is the folder's
+  const fs::path program = folder / "backup", script = folder / "sync", plainScript = folder / "notes-script";
+  fs::create_directories(folder);
+  fs::copy_file("/bin/true", program);
+  Sandbox::WriteFile(script, "#!/bin/sh\nexit 0\n");
+  fs::permissions(script, fs::perms::owner_all);
+  Sandbox::WriteFile(plainScript, "#!/bin/sh\necho not executable\n");
+  Open(kLaunch);
+  for (const fs::path& file : {program, script, plainScript}) {
+    messages.files = {wxString(file.string())};
+    Click(Page(Id::Launch).m_browse);
+    EXPECT_EQ(frame->m_task.m_launchPath, file.string());
+    EXPECT_EQ(Page(Id::Launch).m_launchPath->GetValue(), file.string());
+  }
+  const fs::path blob = folder / "blob";  // no extension and an unknown content
+  Sandbox::WriteFile(blob, std::string("\x00\x01\x02\x03zzzz\x00\x00", 10));
+  messages.files = {wxString(blob.string())};
+  Click(Page(Id::Launch).m_browse);
+  EXPECT_EQ(frame->m_task.m_launchPath, plainScript.string());
+  std::string log;
+  for (const auto& entry : fs::directory_iterator(sandbox.Desktop()))
+    log += Sandbox::ReadFile(entry.path());
+  EXPECT_NE(log.find("10588"), std::string::npos);
+  EXPECT_EQ(log.find("10588"), log.rfind("10588")) << "only the unknown file";
 }
 
 TEST_F(ExtrasTest, ThePagesReachTheTaskAndItsFile) {

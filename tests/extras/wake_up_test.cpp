@@ -161,6 +161,71 @@ TEST_F(FrameWakeUp, TheTimerIsArmedBeforeTheSuspendAndCancelledOnAnEarlyResume) 
   EXPECT_EQ(DryRun(), "waketimer seconds=60\nsuspend hibernate=0 force=0\nwaketimer cancel\n");
 }
 
+TEST_F(FrameWakeUp, ASecondStandbyLaunchesNothingAndReplaysNoAlarm) {
+  const auto file = sandbox.Root() / "morning.txt";
+  Sandbox::WriteFile(file, "good morning\n");
+  ConfigureStandby(59);
+  Open(kStandby);
+  Switch(ExtrasPageId::Launch);
+  messages.files = {wxString(file.string())};
+  Click(Page(ExtrasPageId::Launch).m_browse);
+  ASSERT_TRUE(CloseWindow());
+  auto runStandby = [&] {
+    SetRelative(0, 0, 1);
+    Click(frame->m_startButton);
+    for (int second = 0; second <= 2 && !frame->m_executeTimer.IsRunning(); ++second)
+      Tick();
+    Fire(frame->m_executeTimer);
+  };
+  auto pumpUntil = [](auto done) {
+    for (int i = 0; i < 500 && !done(); ++i) {
+      wxTheApp->ProcessPendingEvents();
+      std::this_thread::sleep_for(2ms);
+    }
+    return done();
+  };
+
+  runStandby();
+  EXPECT_TRUE(frame->m_task.m_launchAfterWakeUp);
+  EXPECT_TRUE(frame->m_alarmAfterWakeUp);
+  frame->OnSleepSignal(true);
+  clock.Advance(60s);
+  frame->OnSystemWakeUp();  // what the timer's thread posts
+  const std::string launched = "launch path=" + file.string() + "\n";
+  ASSERT_TRUE(pumpUntil([&] { return !frame->m_task.m_launchAfterWakeUp; })) << "the after-wake-up steps ended";
+  frame->OnSleepSignal(false);
+  auto count = [this](const std::string& line) {
+    const std::string log = DryRun();
+    std::size_t found = 0;
+    for (auto at = log.find(line); at != std::string::npos; at = log.find(line, at + 1))
+      ++found;
+    return found;
+  };
+  EXPECT_EQ(count("waketimer seconds=60\n"), 1u) << DryRun();
+  EXPECT_EQ(count(launched), 1u) << DryRun();
+  const auto rung = clock.slept;
+  EXPECT_GE(rung, 20s) << "the alarm rang its 20 s after the first wake-up";
+
+  // The same run, a stand-by without a wake-up: nothing follows it.
+  Open(kStandby);
+  Switch(ExtrasPageId::Wakeup);
+  ASSERT_TRUE(CloseWindow());
+  runStandby();
+  frame->OnSleepSignal(true);
+  clock.Advance(60s);
+  frame->OnSleepSignal(false);
+  EXPECT_FALSE(frame->m_task.m_launchAfterWakeUp);
+  EXPECT_FALSE(frame->m_alarmAfterWakeUp);
+  EXPECT_FALSE(frame->m_task.m_resumedByOwnTimer);
+  // The steps a monitor wake-up runs on its thread: nothing is left for them.
+  frame->RunAfterWakeUpActions();
+  pumpUntil([] { return false; });
+  EXPECT_EQ(count("suspend hibernate=0 force=0\n"), 2u) << DryRun();
+  EXPECT_EQ(count("waketimer seconds="), 1u) << DryRun();
+  EXPECT_EQ(count("launch path="), 1u) << "nothing launched again:\n" << DryRun();
+  EXPECT_EQ(clock.slept, rung) << "no alarm replayed";
+}
+
 TEST_F(FrameWakeUp, ARealTimerWakesTheAlarm) {
   sandbox.SetEnv("DKWT_DRY_RUN", "");
   {
@@ -173,6 +238,7 @@ TEST_F(FrameWakeUp, ARealTimerWakesTheAlarm) {
   frame->m_task.m_alarmSeconds = 1;
   frame->m_task.m_activeWakeUpSeconds = 10;
   ASSERT_TRUE(frame->m_task.m_armWakeUpTimer());
+  frame->OnSleepSignal(true);  // the timer wakes only a sleep that began
   auto played = [this] {
     std::error_code missing;
     const auto size = std::filesystem::file_size(Sound(), missing);
@@ -183,7 +249,7 @@ TEST_F(FrameWakeUp, ARealTimerWakesTheAlarm) {
     wxTheApp->ProcessPendingEvents();
   }
   EXPECT_TRUE(played()) << "the alarm played after the timer fired";
-  EXPECT_TRUE(frame->m_task.m_resumedByOwnTimer);
+  EXPECT_FALSE(frame->m_alarmAfterWakeUp) << "and is forgotten: it plays once";
   EXPECT_FALSE(frame->m_running) << "and stopped after its second";
   SetClock(&clock);
 }

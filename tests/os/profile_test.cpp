@@ -237,6 +237,21 @@ TEST_F(ProfileTest, NeverOverwritesAFileItCannotRead) {
   EXPECT_EQ(Content(), "[S]\nk=secret\n");
 }
 
+TEST_F(ProfileTest, SeveralKeysInOneWriteAndNoTemporaryLeftByAKilledWriter) {
+  fs::path folder = sandbox.Root() / "tasks";
+  fs::create_directories(folder);
+  const std::string file = (folder / "1_alarm_x.stask").string();
+  // Left by writers that were killed: one gone (beyond any pid), one alive (us).
+  Sandbox::WriteFile(folder / ".1_alarm_x.stask.tmp-4194305-0-1", "half");
+  const std::string ours = ".1_alarm_x.stask.tmp-" + std::to_string(getpid()) + "-0-1";
+  Sandbox::WriteFile(folder / ours, "busy");
+  ASSERT_TRUE(os::profile::WriteStrings(file, "CRITICAL", {{"Type", "weekly"}, {"Every", "2"}, {"type", "daily"}}));
+  EXPECT_EQ(Sandbox::ReadFile(file), "[CRITICAL]\nType=daily\nEvery=2\n");
+  EXPECT_EQ(Entries(folder), (std::vector<std::string>{ours, "1_alarm_x.stask"}));
+  EXPECT_FALSE(os::profile::WriteStrings(file, "CRITICAL", {{"At", "1"}, {"Bad\nKey", "x"}}));
+  EXPECT_EQ(GetString(file, "CRITICAL", "At", "none"), "none") << "all keys or none";
+}
+
 TEST_F(ProfileTest, WritesAtomically) {
   fs::path folder = sandbox.Root() / "tasks";
   fs::create_directories(folder);

@@ -120,6 +120,11 @@ TEST_F(Execute, EachPowerActionAtItsSecond) {
 }
 
 TEST_F(Execute, OwnSuspendThatNeverBeginsCountsAsRefused) {
+  int cancelled = 0;
+  frame->m_cancelWakeUpTimer = [&] {
+    ++cancelled;
+    return 0;
+  };
   RunToZero(2, 1);
   Fire(frame->m_executeTimer);
   EXPECT_TRUE(frame->m_task.m_suspendRequested);
@@ -134,6 +139,7 @@ TEST_F(Execute, OwnSuspendThatNeverBeginsCountsAsRefused) {
   EXPECT_EQ(messages.messages.back().caption, "Message");
   EXPECT_FALSE(frame->m_task.m_suspendRequested);
   EXPECT_FALSE(frame->m_suspendWatchTimer.IsRunning());
+  EXPECT_EQ(cancelled, 1) << "the wake-up timer of a sleep that never began";
 
   // A suspend that begins is not reported.
   RunToZero(3, 1);
@@ -143,6 +149,27 @@ TEST_F(Execute, OwnSuspendThatNeverBeginsCountsAsRefused) {
   frame->OnSleepSignal(false);
   EXPECT_FALSE(frame->m_task.m_suspendRequested);
   EXPECT_EQ(messages.messages.size(), 1u);
+  EXPECT_EQ(cancelled, 1);
+}
+
+TEST_F(Execute, MonitorOffNowReportsAFailedSwitch) {
+  // No display to switch: no X server, no compositor, no session bus.
+  sandbox.UnsetEnv("DKWT_DRY_RUN");
+  sandbox.UnsetEnv("DISPLAY");
+  sandbox.UnsetEnv("WAYLAND_DISPLAY");
+  std::filesystem::create_directories(sandbox.Root() / "run");
+  sandbox.SetEnv("XDG_RUNTIME_DIR", (sandbox.Root() / "run").string());  // no compositor socket either
+  sandbox.SetEnv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (sandbox.Root() / "no-bus").string());
+  EXPECT_FALSE(frame->RunNow(6)) << "the tray's command";
+  Click(frame->m_nowButtons[5]);  // "Monitor Off Now"
+  std::string log;
+  for (const auto& entry : std::filesystem::directory_iterator(sandbox.Desktop()))
+    log += Sandbox::ReadFile(entry.path());
+  std::size_t entries = 0;
+  for (auto at = log.find("Can't Power the Monitor Off."); at != std::string::npos;
+       at = log.find("Can't Power the Monitor Off.", at + 1))
+    ++entries;
+  EXPECT_EQ(entries, 2u) << log;
 }
 
 TEST_F(Execute, LockLocksAndReturnsToIdle) {
@@ -376,9 +403,15 @@ TEST_F(Execute, EarlyResumeCancelsTheWakeUpTimer) {
   EXPECT_FALSE(frame->m_resumeTimer.IsRunning());
   EXPECT_EQ(clock.slept, 1s);
 
-  // Woken by our own timer: the after-wake-up steps will run.
+  // A resume at the timer's time with no sleep seen: not our timer's doing.
   task.m_systemWakeUp = true;
   frame->m_standbyBegan = EpochSeconds() - 600;
+  frame->OnSleepSignal(false);
+  EXPECT_FALSE(task.m_resumedByOwnTimer);
+
+  // Woken by our own timer: the after-wake-up steps will run.
+  task.m_systemWakeUp = true;
+  frame->OnSleepSignal(true);
   frame->OnSleepSignal(false);
   EXPECT_TRUE(task.m_resumedByOwnTimer);
   EXPECT_FALSE(frame->m_resumeTimer.IsRunning());

@@ -97,6 +97,69 @@ TEST_F(PowerEvents, RefusedOwnSuspendIsReported) {
   EXPECT_TRUE(asked) << "the request reached logind";
 }
 
+// A stand-by with a wake-up, a launch and an alarm after it.
+class WakeUpPages : public ExtrasPages {
+ public:
+  bool WakeupPageOn() const override { return true; }
+  bool LaunchPageOn() const override { return true; }
+  std::int64_t SystemWakeUpDelay(const WakeUpRequest&, bool& valid) const override {
+    valid = true;
+    return 61;
+  }
+};
+
+TEST_F(PowerEvents, ARefusedSuspendCancelsTheWakeUpAndALaterFireRunsNothing) {
+  ASSERT_TRUE(logind->Ready()) << logind->Problem();
+  logind->Refuse("Suspend", "b", "org.freedesktop.login1.BlockedByInhibitor", "blocked by another program");
+  sandbox.UnsetEnv("DKWT_DRY_RUN");  // the refusal comes from the fake
+  const auto sound = sandbox.Root() / "asound.conf";  // an alarm would go nowhere
+  Sandbox::WriteFile(sound, "pcm.!default { type null }\n");
+  sandbox.SetEnv("ALSA_CONFIG_PATH", sound.string());
+  WakeUpPages pages;
+  frame->SetExtras(&pages);
+  // The timer's seam: what arming and cancelling it would do.
+  int armed = 0, cancelled = 0;
+  frame->m_task.m_armWakeUpTimer = [&] {
+    ++armed;
+    frame->m_alarmAfterWakeUp = true;
+    frame->m_afterWakeAlarmSeconds = 20;
+    return true;
+  };
+  frame->m_cancelWakeUpTimer = [&] {
+    ++cancelled;
+    return 0;
+  };
+  // Launched for real if anything after-wake ran: it leaves a mark.
+  const auto mark = sandbox.Root() / "launched";
+  const auto program = sandbox.Root() / "after-wake";
+  Sandbox::WriteFile(program, "#!/bin/sh\ntouch '" + mark.string() + "'\n");
+  std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+  frame->m_task.m_launchPath = program.string();
+
+  Choose(frame->m_taskChoice, 2);
+  SetRelative(0, 0, 1);
+  Click(frame->m_startButton);
+  Tick();
+  Tick();
+  Fire(frame->m_executeTimer);
+  EXPECT_EQ(LastMessage(), "Suspention was denied !");
+  EXPECT_EQ(armed, 1);
+  EXPECT_EQ(cancelled, 1) << "no sleep, so no wake-up";
+  EXPECT_FALSE(frame->m_task.m_launchAfterWakeUp);
+  EXPECT_FALSE(frame->m_alarmAfterWakeUp);
+
+  // The timer fires anyway (cancelling came too late): nothing follows.
+  frame->OnSystemWakeUp();
+  for (int i = 0; i < 60; ++i) {  // time for anything to show
+    wxTheApp->Yield(true);
+    std::this_thread::sleep_for(5ms);
+  }
+  EXPECT_FALSE(frame->m_task.m_resumedByOwnTimer);
+  EXPECT_FALSE(frame->m_task.m_defaultAlarmPlaying);
+  EXPECT_FALSE(std::filesystem::exists(mark));
+  frame->SetExtras(nullptr);
+}
+
 TEST_F(PowerEvents, ResumeSignalClearsTheSuspendRequest) {
   ASSERT_TRUE(logind->Ready()) << logind->Problem();
   Choose(frame->m_taskChoice, 3);
