@@ -235,7 +235,8 @@ int LookUpFirefoxProfile(Task& task) {
   }
 
   std::string path;
-  if (!ReadIni(ini, chosen, "Path", path))
+  // The task keeps the path as text: one that is not UTF-8 would turn empty.
+  if (!ReadIni(ini, chosen, "Path", path) || Wide(path).empty())
     return kProfileNoPath;
   task.FirefoxProfileRelativePath = Wide(path);
   std::string relative;

@@ -1,8 +1,6 @@
 // Task files come from disk and from the scheduler's command line: any bytes
 // must give a clean yes or no, never a crash.
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -11,14 +9,11 @@
 #include "app/task.h"
 #include "app/task_file.h"
 #include "os/profile.h"
+#include "tools/fuzz/fuzz_support.h"
 
 namespace {
 
-std::string TempFile() {
-  static const std::string path =
-      (std::filesystem::temp_directory_path() / ("dkwt-fuzz-" + std::to_string(std::rand()) + ".stask")).string();
-  return path;
-}
+std::string TempFile() { return fuzz::Scratch() + "/task.stask"; }
 
 }  // namespace
 
