@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <unordered_set>
 
 namespace os::text_file {
 
@@ -225,6 +226,21 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
       return false;
   }
   return true;
+}
+
+void KeepFirstNoCase(std::vector<std::string>& names) {
+  std::unordered_set<std::string> seen;
+  std::size_t kept = 0;
+  for (std::string& name : names) {
+    std::string folded = name;
+    for (char& c : folded) {
+      if (c >= 'A' && c <= 'Z')
+        c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (seen.insert(std::move(folded)).second)
+      names[kept++] = std::move(name);
+  }
+  names.resize(kept);
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }

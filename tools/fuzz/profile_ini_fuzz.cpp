@@ -15,8 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::WriteFile(file, input.ConsumeRemainingBytesAsString());
 
   os::profile::GetString(file, section, key, "$$default");
-  for (const std::string& name : os::profile::SectionNames(file))
-    os::profile::KeyNames(file, name);
+  const std::vector<std::string> sections = os::profile::SectionNames(file);
+  if (!sections.empty())
+    os::profile::KeyNames(file, sections.back());
+  os::profile::KeyNames(file, section);
 
   if (os::profile::WriteString(file, section, key, value))
     FUZZ_CHECK(os::profile::GetString(file, section, key, "$$default", value.size() + 1) == value);

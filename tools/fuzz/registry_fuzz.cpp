@@ -29,10 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   os::registry::ReadString(Hive::CurrentUser, key, name, text);
   os::registry::ReadDword(Hive::CurrentUser, key, name, dword);
   os::registry::KeyExists(Hive::CurrentUser, key);
-  if (os::registry::SubKeys(Hive::CurrentUser, key, names) == Result::Ok) {
-    for (const std::string& sub : names)
-      os::registry::ValueNames(Hive::CurrentUser, key + "\\" + sub, names);
-  }
+  if (os::registry::SubKeys(Hive::CurrentUser, key, names) == Result::Ok && !names.empty())
+    os::registry::ValueNames(Hive::CurrentUser, key + "\\" + names.back(), names);
+  os::registry::ValueNames(Hive::CurrentUser, key, names);
 
   if (os::registry::WriteString(Hive::CurrentUser, key, name, value) == Result::Ok) {
     FUZZ_CHECK(os::registry::ReadString(Hive::CurrentUser, key, name, text) == Result::Ok && text == value);

@@ -30,13 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   TaskFileKeys keys;
   keys.Fill();
-  for (int index = 0; index < 10; ++index) {
-    Task task;
-    CleanupSelection selection;
-    TaskFileState state;
-    state.m_fileTaskIndex = index;
-    ReadTaskFile(wxString::FromUTF8(TempFile()), keys, task, selection, state);
-  }
+  // The task type decides which sections are read; the last byte picks it.
+  Task task;
+  CleanupSelection selection;
+  TaskFileState state;
+  state.m_fileTaskIndex = size > 0 ? data[size - 1] % 10 : 0;
+  ReadTaskFile(wxString::FromUTF8(TempFile()), keys, task, selection, state);
   // The same bytes as a write: the profile writer must keep the file readable.
   os::profile::WriteString(TempFile(), "FORCE", "forced", "1");
   os::profile::GetString(TempFile(), "FORCE", "forced", "$$default");
