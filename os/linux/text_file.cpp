@@ -231,14 +231,17 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 void KeepFirstNoCase(std::vector<std::string>& names) {
   std::unordered_set<std::string> seen;
   std::size_t kept = 0;
-  for (std::string& name : names) {
-    std::string folded = name;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string folded = names[i];
     for (char& c : folded) {
       if (c >= 'A' && c <= 'Z')
         c = static_cast<char>(c - 'A' + 'a');
     }
-    if (seen.insert(std::move(folded)).second)
-      names[kept++] = std::move(name);
+    if (!seen.insert(std::move(folded)).second)
+      continue;
+    if (kept != i)
+      names[kept] = std::move(names[i]);
+    ++kept;
   }
   names.resize(kept);
 }
