@@ -16,6 +16,8 @@ namespace cleanup {
 namespace {
 
 constexpr const char kMissing[] = "$$default";
+// Far more installations of Firefox than one machine has.
+constexpr int kMaxInstallSections = 32;
 
 // A value counts as missing when empty or the default text came back.
 bool ReadIni(const std::string& file, const std::string& section, const std::string& key, std::string& value) {
@@ -63,9 +65,14 @@ std::string InstallDefaultSection(const std::string& root) {
   for (const char* file : {"profiles.ini", "installs.ini"}) {
     std::string ini = root + "/" + file;
     bool installsIni = file[0] == 'i';
+    // One section per installation of Firefox; each look-up reads the file
+    // again, so a file of thousands of sections must not be read thousands of times.
+    int looked = 0;
     for (const std::string& section : os::profile::SectionNames(ini)) {
       if (!installsIni && !StartsWithNoCase(section, "Install"))
         continue;
+      if (++looked > kMaxInstallSections)
+        break;
       std::string path;
       if (!ReadIni(ini, section, "Default", path))
         continue;
@@ -235,7 +242,8 @@ int LookUpFirefoxProfile(Task& task) {
   }
 
   std::string path;
-  if (!ReadIni(ini, chosen, "Path", path))
+  // The task keeps the path as text: one that is not UTF-8 would turn empty.
+  if (!ReadIni(ini, chosen, "Path", path) || Wide(path).empty())
     return kProfileNoPath;
   task.FirefoxProfileRelativePath = Wide(path);
   std::string relative;

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "cleanup/cleanup_state.h"
+#include "cleanup/java_deployment.h"
 #include "os/cleanup_locations.h"
 #include "os/clipboard.h"
 #include "os/folders.h"
@@ -94,35 +95,6 @@ bool MatchWild(std::string_view pattern, std::string_view text) {
   while (p < pattern.size() && pattern[p] == '*')
     ++p;
   return p == pattern.size();
-}
-
-// The cache folder named by deployment.properties, or empty.
-std::string JavaCacheDirectory(const std::string& properties) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(properties, error))
-    return {};
-  std::ifstream in(properties);
-  std::string line;
-  const std::string key = "deployment.user.cachedir=";
-  std::string found;
-  while (std::getline(in, line)) {
-    const std::size_t at = line.find(key);
-    if (at == std::string::npos)
-      continue;
-    std::string value = line.substr(at + key.size());
-    if (!value.empty() && value.back() == '\r')
-      value.pop_back();
-    std::string plain;
-    for (std::size_t i = 0; i < value.size(); ++i) {
-      if (value[i] == '\\' && i + 1 < value.size() && (value[i + 1] == '\\' || value[i + 1] == ':')) {
-        plain += value[++i];
-        continue;
-      }
-      plain += value[i];
-    }
-    found = plain;
-  }
-  return found;
 }
 
 }  // namespace

@@ -158,14 +158,6 @@ std::string Cut(std::string_view text, std::size_t bufferSize) {
   return std::string(text.substr(0, end));
 }
 
-void AddUnique(std::vector<std::string>& names, const std::string& name) {
-  for (const std::string& known : names) {
-    if (EqualsNoCase(known, name))
-      return;
-  }
-  names.push_back(name);
-}
-
 }  // namespace
 
 std::string GetString(const std::string& file, const std::string& section, const std::string& key,
@@ -298,8 +290,9 @@ std::vector<std::string> SectionNames(const std::string& file) {
     return names;
   for (const LineInfo& info : document.info) {
     if (info.kind == Kind::Section && !info.name.empty())
-      AddUnique(names, info.name);
+      names.push_back(info.name);
   }
+  text_file::KeepFirstNoCase(names);
   return names;
 }
 
@@ -311,8 +304,9 @@ std::vector<std::string> KeyNames(const std::string& file, const std::string& se
     return names;
   for (std::size_t i = 0; i < document.info.size(); ++i) {
     if (document.info[i].kind == Kind::Entry && document.InSection(i, wantedSection))
-      AddUnique(names, document.info[i].name);
+      names.push_back(document.info[i].name);
   }
+  text_file::KeepFirstNoCase(names);
   return names;
 }
 

@@ -431,14 +431,6 @@ std::string DwordText(std::uint32_t value) {
   return text;
 }
 
-void AddUnique(std::vector<std::string>& names, const std::string& name) {
-  for (const std::string& known : names) {
-    if (EqualsNoCase(known, name))
-      return;
-  }
-  names.push_back(name);
-}
-
 }  // namespace
 
 std::string StorePath() { return StoreFolder() + "/HKEY_CURRENT_USER.reg"; }
@@ -530,8 +522,9 @@ Result SubKeys(Hive hive, const std::string& key, std::vector<std::string>& name
     return opened;
   for (const LineInfo& line : store.info) {
     if (line.kind == Kind::Header && line.path && line.path->size() > path.size() && StartsWith(*line.path, path))
-      AddUnique(names, (*line.path)[path.size()]);
+      names.push_back((*line.path)[path.size()]);
   }
+  text_file::KeepFirstNoCase(names);
   return Result::Ok;
 }
 
@@ -544,8 +537,9 @@ Result ValueNames(Hive hive, const std::string& key, std::vector<std::string>& n
     return opened;
   for (std::size_t i = 0; i < store.info.size(); ++i) {
     if (store.info[i].kind == Kind::Value && store.InKey(i, path))
-      AddUnique(names, store.info[i].name);
+      names.push_back(store.info[i].name);
   }
+  text_file::KeepFirstNoCase(names);
   return Result::Ok;
 }
 

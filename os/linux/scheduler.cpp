@@ -23,6 +23,7 @@
 
 #include "os/dry_run.h"
 #include "os/files.h"
+#include "os/linux/crontab_parse.h"
 
 namespace os::scheduler {
 
@@ -336,8 +337,9 @@ bool WriteCrontab(const std::string& table) {
   return ok;
 }
 
-// The table without the entry's line; every other line kept byte for byte.
-std::string WithoutEntry(const std::string& table, const std::string& name, bool& found) {
+}  // namespace
+
+std::string crontab::WithoutEntry(const std::string& table, const std::string& name, bool& found) {
   const std::string marker = kCronMarker + CronId(name);
   std::string kept;
   found = false;
@@ -354,6 +356,10 @@ std::string WithoutEntry(const std::string& table, const std::string& name, bool
   }
   return kept;
 }
+
+namespace {
+
+using crontab::WithoutEntry;
 
 int RemoveCronEntry(const std::string& name) {
   if (!HasProgram("crontab"))
@@ -406,6 +412,15 @@ bool ListCron(std::vector<Entry>& entries) {
   std::string table;
   if (!ReadCrontab(table))
     return false;
+  for (Entry& entry : crontab::Entries(table))
+    entries.push_back(std::move(entry));
+  return true;
+}
+
+}  // namespace
+
+std::vector<Entry> crontab::Entries(const std::string& table) {
+  std::vector<Entry> entries;
   std::istringstream lines(table);
   std::string line;
   while (std::getline(lines, line)) {
@@ -420,10 +435,8 @@ bool ListCron(std::vector<Entry>& entries) {
     entry.backend = Backend::Crontab;
     entries.push_back(entry);
   }
-  return true;
+  return entries;
 }
-
-}  // namespace
 
 std::string UnitFolder() {
   const char* config = std::getenv("XDG_CONFIG_HOME");

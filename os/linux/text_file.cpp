@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <unordered_set>
 
 namespace os::text_file {
 
@@ -253,6 +254,24 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
       return false;
   }
   return true;
+}
+
+void KeepFirstNoCase(std::vector<std::string>& names) {
+  std::unordered_set<std::string> seen;
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    std::string folded = names[i];
+    for (char& c : folded) {
+      if (c >= 'A' && c <= 'Z')
+        c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (!seen.insert(std::move(folded)).second)
+      continue;
+    if (kept != i)
+      names[kept] = std::move(names[i]);
+    ++kept;
+  }
+  names.resize(kept);
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }

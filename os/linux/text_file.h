@@ -54,6 +54,9 @@ Lines Split(const std::string& content);
 // ASCII case folding: names are compared as Windows compares the ASCII
 // range; other bytes must match exactly.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Drops every name equal (as above) to an earlier one; the rest keep their
+// order. Linear, as the lists come from files of any size.
+void KeepFirstNoCase(std::vector<std::string>& names);
 std::string_view TrimBlanks(std::string_view text);
 bool IsBlank(char c);
 

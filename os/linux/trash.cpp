@@ -5,30 +5,12 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+
+#include "os/linux/mountinfo.h"
 
 namespace os::trash {
 
 namespace {
-
-// mountinfo escapes blanks and a few other bytes as \ooo.
-std::string Unescape(const std::string& field) {
-  std::string out;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size()) {
-      const std::string octal = field.substr(i + 1, 3);
-      char* end = nullptr;
-      const long value = std::strtol(octal.c_str(), &end, 8);
-      if (end && *end == 0) {
-        out += static_cast<char>(value);
-        i += 3;
-        continue;
-      }
-    }
-    out += field[i];
-  }
-  return out;
-}
 
 std::function<void(const std::string&)>& CheckedHook() {
   static std::function<void(const std::string&)> hook;
@@ -55,21 +37,15 @@ std::vector<std::string> MountPoints() {
                                         "pstore", "debugfs", "tracefs", "mqueue", "hugetlbfs", "bpf", "autofs",
                                         "fusectl", "configfs", "binfmt_misc", "efivarfs", "nsfs"};
   while (std::getline(in, line)) {
-    // id parent major:minor root mountpoint options [optional...] - fstype source superoptions
-    std::istringstream fields(line);
-    std::string id, parent, device, root, point, options;
-    if (!(fields >> id >> parent >> device >> root >> point >> options))
+    mountinfo::Mount mount;
+    if (!mountinfo::ParseLine(line, mount))
       continue;
-    std::string word, type;
-    while (fields >> word && word != "-") {
-    }
-    fields >> type;
     bool pseudo = false;
     for (const char* name : kPseudo)
-      pseudo = pseudo || type == name;
-    if (pseudo || options.rfind("ro", 0) == 0)
+      pseudo = pseudo || mount.type == name;
+    if (pseudo || mount.options.rfind("ro", 0) == 0)
       continue;
-    const std::string path = Unescape(point);
+    const std::string& path = mount.point;
     if (::access(path.c_str(), W_OK) == 0 || OwnFolder(path + "/.Trash-" + std::to_string(::geteuid())))
       points.push_back(path);
   }

@@ -88,6 +88,8 @@ TEST_F(FirefoxProfileTest, ProfilesIniRulesAndCodes) {
       {"absolute path", "[Profile0]\nPath=/srv/ff/p\nIsRelative=0\n", 0, "/srv/ff/p"},
       {"two unmarked", "[Profile0]\nPath=a\nIsRelative=1\n[Profile1]\nPath=b\nIsRelative=1\n", kProfileNoDefault, ""},
       {"no Path", "[Profile0]\nIsRelative=1\n", kProfileNoPath, ""},
+      // The task keeps text: a path that is not UTF-8 would come out empty.
+      {"Path not UTF-8", "[Profile0]\nPath=p\xff\nIsRelative=1\n", kProfileNoPath, ""},
       {"no IsRelative", "[Profile0]\nPath=a\n", kProfileNoSection, ""},
       {"no section", "[General]\nVersion=2\n", kProfileNoSection, ""},
       {"eleven sections", eleven, kProfileTooMany, ""},

@@ -1,8 +1,6 @@
 // Task files come from disk and from the scheduler's command line: any bytes
 // must give a clean yes or no, never a crash.
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -11,14 +9,11 @@
 #include "app/task.h"
 #include "app/task_file.h"
 #include "os/profile.h"
+#include "tools/fuzz/fuzz_support.h"
 
 namespace {
 
-std::string TempFile() {
-  static const std::string path =
-      (std::filesystem::temp_directory_path() / ("dkwt-fuzz-" + std::to_string(std::rand()) + ".stask")).string();
-  return path;
-}
+std::string TempFile() { return fuzz::Scratch() + "/task.stask"; }
 
 }  // namespace
 
@@ -35,13 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   TaskFileKeys keys;
   keys.Fill();
-  for (int index = 0; index < 10; ++index) {
-    Task task;
-    CleanupSelection selection;
-    TaskFileState state;
-    state.m_fileTaskIndex = index;
-    ReadTaskFile(wxString::FromUTF8(TempFile()), keys, task, selection, state);
-  }
+  // The task type decides which sections are read; the last byte picks it.
+  Task task;
+  CleanupSelection selection;
+  TaskFileState state;
+  state.m_fileTaskIndex = size > 0 ? data[size - 1] % 10 : 0;
+  ReadTaskFile(wxString::FromUTF8(TempFile()), keys, task, selection, state);
   // The same bytes as a write: the profile writer must keep the file readable.
   os::profile::WriteString(TempFile(), "FORCE", "forced", "1");
   os::profile::GetString(TempFile(), "FORCE", "forced", "$$default");
