@@ -30,13 +30,6 @@ std::string Unescape(const std::string& field) {
   return out;
 }
 
-std::function<void(const std::string&)>& CheckedHook() {
-  static std::function<void(const std::string&)> hook;
-  return hook;
-}
-
-// Whether the mount point has a trash folder of the user's (only to choose
-// the mount points: the folder is checked again when it is opened).
 bool OwnFolder(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
@@ -75,6 +68,15 @@ std::vector<std::string> MountPoints() {
   }
   return points;
 }
+
+namespace {
+
+std::function<void(const std::string&)>& CheckedHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+}  // namespace
 
 std::vector<std::shared_ptr<const safe_fs::Base>> VolumeTrashFolders(const std::vector<std::string>& mountPoints) {
   using safe_fs::OpenBelow;
