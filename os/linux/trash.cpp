@@ -12,11 +12,6 @@ namespace os::trash {
 
 namespace {
 
-std::function<void(const std::string&)>& CheckedHook() {
-  static std::function<void(const std::string&)> hook;
-  return hook;
-}
-
 // Whether the mount point has a trash folder of the user's (only to choose
 // the mount points: the folder is checked again when it is opened).
 bool OwnFolder(const std::string& path) {
@@ -51,6 +46,15 @@ std::vector<std::string> MountPoints() {
   }
   return points;
 }
+
+namespace {
+
+std::function<void(const std::string&)>& CheckedHook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+}  // namespace
 
 std::vector<std::shared_ptr<const safe_fs::Base>> VolumeTrashFolders(const std::vector<std::string>& mountPoints) {
   using safe_fs::OpenBelow;
