@@ -16,6 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   os::profile::GetString(file, section, key, "$$default");
   const std::vector<std::string> sections = os::profile::SectionNames(file);
+  for (const std::string& name : sections)
+    FUZZ_CHECK(!name.empty());
   if (!sections.empty())
     os::profile::KeyNames(file, sections.back());
   os::profile::KeyNames(file, section);
