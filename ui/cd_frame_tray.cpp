@@ -19,12 +19,12 @@ void CDFrame::OnIconize(wxIconizeEvent& event) {
     return;
   }
   if (!m_tray)
-    m_tray = std::make_unique<CDSysTray>(this);
+    m_tray = std::make_unique<CDSysTray>(this, m_trayKind);
   m_trayShown = true;
   UpdateTrayStatus();
-  // Without a notification area the icon cannot be seen or clicked, so the
-  // window stays iconized in the task bar where the user can reach it.
-  if (m_hideToTray)
+  // Without an icon to click the window stays iconized in the task bar,
+  // where the user can reach it.
+  if (m_hideToTray && m_tray->IsIconInstalled())
     Hide();
 }
 
