@@ -92,6 +92,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   bool ShowWarnings() const override { return m_settings.m_showWarnings; }
   bool RunNow(int code) override;
   void RestoreFromTray() override;
+  void TrayIconFailed(int code, const wxString& message) override;
   void FullCleanupNow() override { StartFullCleanup(); }
   void ExitProgram() override { Close(true); }
 

@@ -45,6 +45,16 @@ void CDFrame::RestoreFromTray() {
   Raise();
 }
 
+void CDFrame::TrayIconFailed(int code, const wxString& message) {
+  LogError(code, message, false);
+  // From now on minimising keeps the window in the task bar.
+  m_hideToTray = false;
+  if (m_trayShown && !IsShown()) {
+    RestoreFromTray();
+    Iconize(true);
+  }
+}
+
 bool CDFrame::RunNow(int code) { return RunNowAction(m_task, *this, code); }
 
 // ---- Reminder window -------------------------------------------------------

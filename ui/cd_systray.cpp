@@ -51,7 +51,7 @@ CDSysTray::CDSysTray(TrayHost* host, os::tray::Kind kind) : m_host(host) {
   handlers.activate = [this] { CallAfter([this] { Activated(); }); };
   handlers.failed = [this](int code, const std::string& message) {
     if (m_host)
-      m_host->LogError(code, wxString::FromUTF8(message), false);
+      m_host->TrayIconFailed(code, wxString::FromUTF8(message));
   };
   m_icon = os::tray::Create(kind, std::move(handlers));
 }

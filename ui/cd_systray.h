@@ -28,8 +28,9 @@ class TrayHost {
   virtual void FullCleanupNow() = 0;
   // Closes the main window without a veto; the program ends.
   virtual void ExitProgram() = 0;
-  // The icon failed after it was shown (the panel refused it, the bus went away).
-  virtual void LogError(int code, const wxString& message, bool showBox) = 0;
+  // The icon failed after it was shown (the panel refused it, the bus went
+  // away): the window must not stay hidden behind an icon nobody sees.
+  virtual void TrayIconFailed(int code, const wxString& message) = 0;
 };
 
 // The icon itself is the platform's (os/tray.h): a StatusNotifierItem, the

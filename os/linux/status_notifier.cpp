@@ -205,7 +205,7 @@ class StatusNotifier : public Icon {
       g_dbus_connection_unregister_object(m_bus, m_menuObject);
     if (m_pixmaps)
       g_variant_unref(m_pixmaps);
-    g_dbus_connection_flush_sync(m_bus, nullptr, nullptr);
+    g_dbus_connection_close_sync(m_bus, nullptr, nullptr);
     g_object_unref(m_cancellable);
     g_object_unref(m_bus);
   }

@@ -32,7 +32,7 @@ TEST(TrayChoice, BestTrayTheDesktopOffers) {
 
 TEST(TrayProbe, SeesAWatcherOnlyWhereOneRuns) {
   {
-    FakeTrayWatcher bus(false);
+    FakeTrayWatcher bus(FakeTrayWatcher::Mode::None);
     ASSERT_EQ(bus.Problem(), "");
     EXPECT_FALSE(os::tray::Probe().statusNotifierWatcher);
   }

@@ -1,6 +1,9 @@
 #include "tests/support/fake_tray_watcher.h"
 
 #include <gio/gio.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -25,12 +28,13 @@ constexpr auto kWait = std::chrono::seconds(5);
 }  // namespace
 
 struct FakeTrayWatcher::State {
-  GTestDBus* bus = nullptr;
+  GPid daemon = 0;
   GDBusConnection* panel = nullptr;
   GDBusNodeInfo* info = nullptr;
   guint object = 0;
   std::vector<std::string> items;
-  size_t seen = 0;  // registrations WaitForItem has handed out
+  size_t seen = 0;
+  bool refuse = false;  // registrations WaitForItem has handed out
   bool hadAddress = false;
   std::string oldAddress;
 
@@ -91,20 +95,34 @@ struct FakeTrayWatcher::State {
   }
 };
 
-FakeTrayWatcher::FakeTrayWatcher(bool watch) : m_state(std::make_unique<State>()) {
+FakeTrayWatcher::FakeTrayWatcher(Mode mode) : m_state(std::make_unique<State>()) {
   State& s = *m_state;
   if (const char* old = std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
     s.hadAddress = true;
     s.oldAddress = old;
   }
-  s.bus = g_test_dbus_new(G_TEST_DBUS_NONE);
-  g_test_dbus_up(s.bus);
-  const char* address = g_test_dbus_get_bus_address(s.bus);
-  if (!address) {
-    m_problem = "no private bus (dbus-daemon)";
+  // A bus of our own; it prints its address once it listens.
+  const gchar* argv[] = {"dbus-daemon", "--session", "--nofork", "--print-address=1", nullptr};
+  gint out = -1;
+  GError* error = nullptr;
+  if (!g_spawn_async_with_pipes(nullptr, const_cast<gchar**>(argv), nullptr,
+                                static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_DO_NOT_REAP_CHILD), nullptr,
+                                nullptr, &s.daemon, nullptr, &out, nullptr, &error)) {
+    m_problem = error->message;
+    g_error_free(error);
     return;
   }
-  GError* error = nullptr;
+  std::string line;
+  char c = 0;
+  while (read(out, &c, 1) == 1 && c != '\n')
+    line += c;
+  close(out);
+  if (line.empty()) {
+    m_problem = "dbus-daemon printed no address";
+    return;
+  }
+  g_setenv("DBUS_SESSION_BUS_ADDRESS", line.c_str(), TRUE);
+  const char* address = line.c_str();
   const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                                        G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
   s.panel = g_dbus_connection_new_for_address_sync(address, flags, nullptr, nullptr, &error);
@@ -113,8 +131,9 @@ FakeTrayWatcher::FakeTrayWatcher(bool watch) : m_state(std::make_unique<State>()
     g_error_free(error);
     return;
   }
-  if (!watch)
+  if (mode == Mode::None)
     return;
+  s.refuse = mode == Mode::Refuse;
   s.info = g_dbus_node_info_new_for_xml(kWatcherXml, nullptr);
   static const GDBusInterfaceVTable table = {
       [](GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar* method,
@@ -122,6 +141,9 @@ FakeTrayWatcher::FakeTrayWatcher(bool watch) : m_state(std::make_unique<State>()
         auto* state = static_cast<State*>(data);
         const gchar* service = nullptr;
         g_variant_get(parameters, "(&s)", &service);
+        if (state->refuse)
+          return g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.Failed",
+                                                             "the panel is full");
         if (std::string(method) == "RegisterStatusNotifierItem")
           // A path instead of a name means "the sender, at this path".
           state->items.push_back(service[0] == '/' ? sender : service);
@@ -167,8 +189,11 @@ FakeTrayWatcher::~FakeTrayWatcher() {
   }
   if (s.info)
     g_dbus_node_info_unref(s.info);
-  g_test_dbus_stop(s.bus);
-  g_object_unref(s.bus);
+  if (s.daemon > 0) {
+    kill(s.daemon, SIGTERM);
+    waitpid(s.daemon, nullptr, 0);
+    g_spawn_close_pid(s.daemon);
+  }
   if (s.hadAddress)
     g_setenv("DBUS_SESSION_BUS_ADDRESS", s.oldAddress.c_str(), TRUE);
   else

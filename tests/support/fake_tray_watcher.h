@@ -16,8 +16,10 @@ class FakeTrayWatcher {
     std::vector<unsigned char> argb;  // network byte order, as sent
   };
 
-  // `watch`: false starts the bus without a watcher (a desktop with no such panel).
-  explicit FakeTrayWatcher(bool watch = true);
+  enum class Mode { Watch, Refuse, None };
+  // Refuse: the watcher answers every registration with an error.
+  // None: the bus has no watcher (a desktop with no such panel).
+  explicit FakeTrayWatcher(Mode mode = Mode::Watch);
   ~FakeTrayWatcher();
   FakeTrayWatcher(const FakeTrayWatcher&) = delete;
   FakeTrayWatcher& operator=(const FakeTrayWatcher&) = delete;

@@ -140,6 +140,22 @@ TEST_F(FrameTray, PanelShowsTheCountdownAndRunsTheMenuCommands) {
   EXPECT_TRUE(panel.ItemGone()) << "restoring removes the item from the panel";
 }
 
+TEST_F(FrameTray, WindowComesBackWhenThePanelRefusesTheIcon) {
+  FakeTrayWatcher panel(FakeTrayWatcher::Mode::Refuse);
+  ASSERT_EQ(panel.Problem(), "");
+  UseTray(os::tray::Kind::StatusNotifier);
+  Minimise();
+  for (int round = 0; round < 200 && !frame->IsShown(); ++round)
+    FakeTrayWatcher::Pump();
+  EXPECT_TRUE(frame->IsShown());
+  EXPECT_FALSE(frame->m_hideToTray);
+  std::string log;
+  for (const auto& entry : std::filesystem::directory_iterator(sandbox.Desktop()))
+    if (entry.path().filename().string().starts_with("DKWT_Error_"))
+      log += Sandbox::ReadFile(entry.path());
+  EXPECT_NE(log.find("the panel is full"), std::string::npos) << log;
+}
+
 class FrameReminder : public FrameTest {
  protected:
   FrameReminder() { frame->SetExtras(&extras); }

@@ -44,7 +44,7 @@ struct QuietTrayHost : TrayHost {
   void RestoreFromTray() override {}
   void FullCleanupNow() override {}
   void ExitProgram() override {}
-  void LogError(int, const wxString&, bool) override {}
+  void TrayIconFailed(int, const wxString&) override {}
 };
 
 TEST(ForeignSystemNames, WholeWordsOnly) {

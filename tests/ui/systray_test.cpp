@@ -31,7 +31,7 @@ struct FakeTrayHost : TrayHost {
   }
   void FullCleanupNow() override { ++fullCleanups; }
   void ExitProgram() override { ++exits; }
-  void LogError(int, const wxString&, bool) override {}
+  void TrayIconFailed(int, const wxString&) override {}
 
   bool armed = false;
   bool taskFile = false;
