@@ -1,4 +1,6 @@
 // The toolkit's own tray icon, for desktops that have an XEmbed tray only.
+#include <utility>
+
 #include <wx/menu.h>
 #include <wx/taskbar.h>
 

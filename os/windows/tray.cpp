@@ -1,6 +1,8 @@
 // On Windows the toolkit's tray icon is the native notification-area icon.
 #include "os/tray.h"
 
+#include <utility>
+
 #include <wx/menu.h>
 #include <wx/taskbar.h>
 
