@@ -70,7 +70,8 @@ CDFrame::CDFrame(wxWindow* parent, wxWindowID id, const wxString& title, const w
       m_suspendWatchTimer(this, ids::kSuspendWatchTimer) {
   SetIcons(MainIconBundle());
   for (std::size_t code = 0; code < m_statusIcons.size(); ++code)
-    m_statusIcons[code] = TrayIcon(static_cast<int>(code));
+    for (int size : {16, 22, 32, 48})
+      m_statusIcons[code].AddIcon(TrayIcon(static_cast<int>(code), size));
   m_trayIcon = m_statusIcons[0];
   SubscribePowerEvents();
   m_refreshSavedTasks = [this] { RefreshSavedTasks(); };

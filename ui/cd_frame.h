@@ -92,6 +92,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   bool ShowWarnings() const override { return m_settings.m_showWarnings; }
   bool RunNow(int code) override;
   void RestoreFromTray() override;
+  void TrayIconFailed(int code, const wxString& message) override;
   void FullCleanupNow() override { StartFullCleanup(); }
   void ExitProgram() override { Close(true); }
 
@@ -246,12 +247,13 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   bool m_trayShown = false;
   int m_trayIconCode = 0;  // action code whose icon is shown
   wxString m_trayToolTip = "Duskwatch : Idle";
-  wxIcon m_trayIcon;
-  std::array<wxIcon, 11> m_statusIcons;  // by action code
-  std::unique_ptr<CDSysTray> m_tray;     // created on the first minimise
+  wxIconBundle m_trayIcon;
+  std::array<wxIconBundle, 11> m_statusIcons;  // by action code, in the sizes panels ask for
+  std::unique_ptr<CDSysTray> m_tray;           // created on the first minimise
+  os::tray::Kind m_trayKind = CDSysTray::DesktopTray();
   // Minimising hides the window into the notification area; without one
   // (no tray on this desktop) the window stays iconized in the task bar.
-  bool m_hideToTray = CDSysTray::TrayAvailable();
+  bool m_hideToTray = m_trayKind != os::tray::Kind::None;
 
   // Saved-tasks view: refreshed every 1.5 s unless suspended; the view
   // installs the refresh and the dialog.

@@ -19,12 +19,12 @@ void CDFrame::OnIconize(wxIconizeEvent& event) {
     return;
   }
   if (!m_tray)
-    m_tray = std::make_unique<CDSysTray>(this);
+    m_tray = std::make_unique<CDSysTray>(this, m_trayKind);
   m_trayShown = true;
   UpdateTrayStatus();
-  // Without a notification area the icon cannot be seen or clicked, so the
-  // window stays iconized in the task bar where the user can reach it.
-  if (m_hideToTray)
+  // Without an icon to click the window stays iconized in the task bar,
+  // where the user can reach it.
+  if (m_hideToTray && m_tray->IsIconInstalled())
     Hide();
 }
 
@@ -43,6 +43,16 @@ void CDFrame::RestoreFromTray() {
   Show();
   Iconize(false);
   Raise();
+}
+
+void CDFrame::TrayIconFailed(int code, const wxString& message) {
+  LogError(code, message, false);
+  // From now on minimising keeps the window in the task bar.
+  m_hideToTray = false;
+  if (m_trayShown && !IsShown()) {
+    RestoreFromTray();
+    Iconize(true);
+  }
 }
 
 bool CDFrame::RunNow(int code) { return RunNowAction(m_task, *this, code); }

@@ -2,11 +2,9 @@
 
 #include <chrono>
 
-#include <wx/icon.h>
 
 #include "app/clock.h"
 #include "os/platform_texts.h"
-#include "ui/cd_controls.h"
 #include "ui/now_confirm.h"
 
 namespace {
@@ -34,28 +32,50 @@ constexpr std::chrono::milliseconds kRestorePause{200};
 
 }  // namespace
 
-wxBEGIN_EVENT_TABLE(CDSysTray, wxTaskBarIcon)
+wxBEGIN_EVENT_TABLE(CDSysTray, wxEvtHandler)
   EVT_MENU(CDSysTray::kRestore, CDSysTray::OnRestore)
   EVT_MENU_RANGE(CDSysTray::kShutdownNow, CDSysTray::kLockNow, CDSysTray::OnNowCommand)
   EVT_MENU(CDSysTray::kFullCleanupNow, CDSysTray::OnFullCleanupNow)
   EVT_MENU(CDSysTray::kExit, CDSysTray::OnExit)
-  EVT_TASKBAR_LEFT_DCLICK(CDSysTray::OnLeftDoubleClick)
 wxEND_EVENT_TABLE()
 
-bool CDSysTray::ShowStatus(const wxIcon& icon, const wxString& toolTip) {
-  return SetIcon(icon, toolTip);
+CDSysTray::CDSysTray(TrayHost* host, os::tray::Kind kind) : m_host(host) {
+  os::tray::Handlers handlers;
+  handlers.menu = [this] { return MenuItems(); };
+  // The icon calls us from inside its own event handling: act once that is done.
+  handlers.command = [this](int id) {
+    auto* event = new wxCommandEvent(wxEVT_MENU, id);
+    event->SetEventObject(this);
+    QueueEvent(event);
+  };
+  handlers.activate = [this] { CallAfter([this] { Activated(); }); };
+  handlers.failed = [this](int code, const std::string& message) {
+    if (m_host)
+      m_host->TrayIconFailed(code, wxString::FromUTF8(message));
+  };
+  m_icon = os::tray::Create(kind, std::move(handlers));
 }
 
-wxMenu* CDSysTray::CreatePopupMenu() {
+CDSysTray::~CDSysTray() = default;
+
+bool CDSysTray::ShowStatus(const wxIconBundle& icon, const wxString& toolTip) {
+  return m_icon && m_icon->Show(icon, toolTip.utf8_string());
+}
+
+bool CDSysTray::RemoveIcon() { return m_icon && m_icon->Remove(); }
+
+bool CDSysTray::IsIconInstalled() const { return m_icon && m_icon->Shown(); }
+
+std::vector<os::tray::MenuItem> CDSysTray::MenuItems() const {
   const bool fromTaskFile = m_host && m_host->IsTaskFileRun();
+  std::vector<os::tray::MenuItem> items;
   if (m_host && m_host->IsArmed() && !fromTaskFile)
-    return nullptr;
-  auto* menu = new CDMenu(wxString());
+    return items;
   if (!fromTaskFile)
     for (const TrayItem& item : kNowItems)
-      menu->Append(item.id, item.text, wxString(), wxITEM_NORMAL);
-  menu->Append(kExit, "Exit program", wxString(), wxITEM_NORMAL);
-  return menu;
+      items.push_back({item.id, item.text});
+  items.push_back({kExit, "Exit program"});
+  return items;
 }
 
 void CDSysTray::OnRestore(wxCommandEvent&) {
@@ -81,7 +101,7 @@ void CDSysTray::OnExit(wxCommandEvent&) {
     m_host->ExitProgram();
 }
 
-void CDSysTray::OnLeftDoubleClick(wxTaskBarIconEvent&) {
+void CDSysTray::Activated() {
   if (!m_host || m_host->IsTaskFileRun())
     return;
   CurrentClock().Sleep(kRestorePause);

@@ -1,9 +1,13 @@
 #pragma once
 // The notification-area icon of the main window: shows the armed action and
 // the time left, restores the window and offers the now-commands.
-#include <wx/taskbar.h>
+#include <memory>
+#include <vector>
 
-class wxIcon;
+#include <wx/event.h>
+#include <wx/iconbndl.h>
+
+#include "os/tray.h"
 
 // What the tray icon asks of the window that owns it.
 class TrayHost {
@@ -24,9 +28,14 @@ class TrayHost {
   virtual void FullCleanupNow() = 0;
   // Closes the main window without a veto; the program ends.
   virtual void ExitProgram() = 0;
+  // The icon failed after it was shown (the panel refused it, the bus went
+  // away): the window must not stay hidden behind an icon nobody sees.
+  virtual void TrayIconFailed(int code, const wxString& message) = 0;
 };
 
-class CDSysTray : public wxTaskBarIcon {
+// The icon itself is the platform's (os/tray.h): a StatusNotifierItem, the
+// toolkit's tray icon or none. Its commands come back here as menu events.
+class CDSysTray : public wxEvtHandler {
  public:
   // Menu ids: 9999 restore, 10000..10006 the now-commands 1..7, 10007 full
   // clean-up, 10008 exit.
@@ -43,28 +52,34 @@ class CDSysTray : public wxTaskBarIcon {
     kExit = 10008,
   };
 
-  explicit CDSysTray(TrayHost* host = nullptr) : m_host(host) {}
+  explicit CDSysTray(TrayHost* host = nullptr, os::tray::Kind kind = os::tray::Kind::None);
+  ~CDSysTray() override;
 
   void SetHost(TrayHost* host) { m_host = host; }
 
-  // Whether the desktop has a notification area. Without one the icon would
-  // be invisible, so the window must stay reachable in the task bar instead.
-  static bool TrayAvailable() { return wxTaskBarIcon::IsAvailable(); }
+  // The tray this desktop offers. None: the icon could not be seen or
+  // clicked, so the window must stay reachable in the task bar instead.
+  static os::tray::Kind DesktopTray() { return os::tray::Choose(os::tray::Probe()); }
 
-  // Shows the icon (or updates it) with its tool-tip.
-  bool ShowStatus(const wxIcon& icon, const wxString& toolTip);
+  // Shows the icon (or updates it) with its tool-tip. False when there is no icon to show.
+  bool ShowStatus(const wxIconBundle& icon, const wxString& toolTip);
+  bool RemoveIcon();
+  bool IsIconInstalled() const;
 
-  // The right-click menu, or none while a task is armed.
-  wxMenu* CreatePopupMenu() override;
+  // The menu a right-click shows; empty (no menu) while a task is armed.
+  std::vector<os::tray::MenuItem> MenuItems() const;
+
+  // The icon's primary action: restores the window after a short pause.
+  void Activated();
 
  private:
   void OnRestore(wxCommandEvent& event);
   void OnNowCommand(wxCommandEvent& event);
   void OnFullCleanupNow(wxCommandEvent& event);
   void OnExit(wxCommandEvent& event);
-  void OnLeftDoubleClick(wxTaskBarIconEvent& event);
 
   TrayHost* m_host = nullptr;
+  std::unique_ptr<os::tray::Icon> m_icon;
 
   wxDECLARE_EVENT_TABLE();
 };

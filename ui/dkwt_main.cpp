@@ -5,6 +5,7 @@
 
 #include "app/cd_app.h"
 #include "app/clock.h"
+#include "os/startup.h"
 #include "res/art/art.h"
 #include "sched/schedule.h"
 #include "ui/cd_frame.h"
@@ -32,6 +33,7 @@ class DuskwatchApp : public CDApp {
 wxIMPLEMENT_APP_NO_MAIN(DuskwatchApp);
 
 int main(int argc, char** argv) {
+  os::startup::PrepareToolkit();
   if (int due = CDApp::RunDueCheck(argc, argv, &DueExitStatus); due >= 0)
     return due;
   int result = wxEntry(argc, argv);

@@ -5,6 +5,7 @@
 #include <wx/menu.h>
 #include <wx/stattext.h>
 
+#include "tests/support/fake_tray_watcher.h"
 #include "tests/ui/frame_fixture.h"
 
 namespace {
@@ -27,12 +28,15 @@ class FrameTray : public FrameTest {
     frame->m_tray->ProcessEvent(event);
   }
   std::vector<int> MenuIds() {
-    std::unique_ptr<wxMenu> menu(frame->m_tray->CreatePopupMenu());
     std::vector<int> ids;
-    if (menu)
-      for (wxMenuItem* item : menu->GetMenuItems())
-        ids.push_back(item->GetId());
+    for (const auto& item : frame->m_tray->MenuItems())
+      ids.push_back(item.id);
     return ids;
+  }
+  // As on a desktop of that kind (the test display has no tray at all).
+  void UseTray(os::tray::Kind kind) {
+    frame->m_trayKind = kind;
+    frame->m_hideToTray = true;
   }
 };
 
@@ -41,10 +45,10 @@ TEST_F(FrameTray, MinimisedWindowLivesInTheTrayWithItsStatus) {
   Minimise();
   ASSERT_TRUE(frame->m_tray);
   EXPECT_TRUE(frame->m_trayShown);
-  EXPECT_TRUE(frame->m_tray->IsIconInstalled());
-  // This display has no notification area: the window stays reachable.
-  EXPECT_EQ(frame->m_hideToTray, CDSysTray::TrayAvailable());
-  EXPECT_EQ(frame->IsShown(), !frame->m_hideToTray);
+  // This display has no tray of any kind: no icon, and the window stays reachable.
+  EXPECT_EQ(frame->m_trayKind, os::tray::Kind::None);
+  EXPECT_FALSE(frame->m_tray->IsIconInstalled());
+  EXPECT_TRUE(frame->IsShown());
 
   std::vector<int> full = {9999, 10000, 10001, 10002, 10003, 10004, 10005, 10006, 10007, 10008};
   EXPECT_EQ(MenuIds(), full);
@@ -60,15 +64,15 @@ TEST_F(FrameTray, MinimisedWindowLivesInTheTrayWithItsStatus) {
   frame->m_fromTaskFile = true;
   EXPECT_EQ(MenuIds(), std::vector<int>{10008});
 
-  // Restored from the task bar, the icon goes.
+  // Restored from the task bar.
   Minimise(false);
   EXPECT_FALSE(frame->m_trayShown);
-  EXPECT_FALSE(frame->m_tray->IsIconInstalled());
 }
 
 TEST_F(FrameTray, HiddenWindowComesBackFromTheTray) {
-  frame->m_hideToTray = true;  // as on a desktop with a notification area
+  UseTray(os::tray::Kind::Toolkit);
   Minimise();
+  EXPECT_TRUE(frame->m_tray->IsIconInstalled());
   EXPECT_FALSE(frame->IsShown());
   Minimise(false);
   EXPECT_TRUE(frame->m_trayShown) << "a hidden window is restored by the tray only";
@@ -97,6 +101,59 @@ TEST_F(FrameTray, NowCommandsAndFullCleanUpFromTheTray) {
   TrayMenu(CDSysTray::kFullCleanupNow);
   EXPECT_TRUE(frame->m_fullCleanup);
   EXPECT_TRUE(frame->m_running);
+}
+
+TEST_F(FrameTray, PanelShowsTheCountdownAndRunsTheMenuCommands) {
+  FakeTrayWatcher panel;
+  ASSERT_EQ(panel.Problem(), "");
+  // A late map of the just-shown window would show it again after the minimise.
+  for (int round = 0; round < 200 && !frame->IsShownOnScreen(); ++round)
+    FakeTrayWatcher::Pump();
+  FakeTrayWatcher::Pump();
+  UseTray(os::tray::Kind::StatusNotifier);
+  Minimise();
+  ASSERT_NE(panel.WaitForItem(), "");
+  EXPECT_FALSE(frame->IsShown());
+  EXPECT_EQ(panel.ToolTipTitle(), "Duskwatch : Idle");
+  EXPECT_EQ(panel.IconPixmaps().size(), 4u);
+
+  std::vector<std::pair<int, std::string>> menu = panel.Menu();
+  ASSERT_EQ(menu.size(), 10u);
+  EXPECT_EQ(menu[6], (std::pair<int, std::string>{10005, "Turn Monitor Off Now!"}));
+  messages.answers = {wxOK};
+  EXPECT_TRUE(panel.Click(CDSysTray::kLockNow));
+  EXPECT_EQ(DryRun(), "lock\n");
+  EXPECT_EQ(messages.messages.size(), 1u) << "asked first";
+
+  Choose(frame->m_taskChoice, 0);
+  SetRelative(0, 1, 0);
+  Click(frame->m_startButton);
+  Tick();
+  EXPECT_EQ(panel.ToolTipTitle(), "Duskwatch: Shuting down in 00:01:00");
+  Tick();
+  EXPECT_EQ(panel.ToolTipTitle(), "Duskwatch: Shuting down in 00:00:59");
+  EXPECT_TRUE(panel.Menu().empty()) << "no menu while armed";
+  Click(frame->m_stopButton);
+
+  EXPECT_TRUE(panel.Activate());
+  EXPECT_TRUE(frame->IsShown());
+  EXPECT_TRUE(panel.ItemGone()) << "restoring removes the item from the panel";
+}
+
+TEST_F(FrameTray, WindowComesBackWhenThePanelRefusesTheIcon) {
+  FakeTrayWatcher panel(FakeTrayWatcher::Mode::Refuse);
+  ASSERT_EQ(panel.Problem(), "");
+  UseTray(os::tray::Kind::StatusNotifier);
+  Minimise();
+  for (int round = 0; round < 200 && !frame->IsShown(); ++round)
+    FakeTrayWatcher::Pump();
+  EXPECT_TRUE(frame->IsShown());
+  EXPECT_FALSE(frame->m_hideToTray);
+  std::string log;
+  for (const auto& entry : std::filesystem::directory_iterator(sandbox.Desktop()))
+    if (entry.path().filename().string().starts_with("DKWT_Error_"))
+      log += Sandbox::ReadFile(entry.path());
+  EXPECT_NE(log.find("the panel is full"), std::string::npos) << log;
 }
 
 class FrameReminder : public FrameTest {

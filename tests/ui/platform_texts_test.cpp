@@ -44,6 +44,7 @@ struct QuietTrayHost : TrayHost {
   void RestoreFromTray() override {}
   void FullCleanupNow() override {}
   void ExitProgram() override {}
+  void TrayIconFailed(int, const wxString&) override {}
 };
 
 TEST(ForeignSystemNames, WholeWordsOnly) {
@@ -58,8 +59,10 @@ TEST_F(PlatformTexts, WindowMenusToolTipsAndTrayNameThisSystem) {
   walker.Walk(frame);
   QuietTrayHost host;
   CDSysTray tray(&host);
-  std::unique_ptr<wxMenu> trayMenu(tray.CreatePopupMenu());
-  walker.Walk(trayMenu.get(), "tray");
+  wxMenu trayMenu;
+  for (const auto& item : tray.MenuItems())
+    trayMenu.Append(item.id, wxString::FromUTF8(item.label));
+  walker.Walk(&trayMenu, "tray");
   // The walk reaches the texts that used to name the other system.
   std::vector<std::string> seen;
   for (const auto& entry : walker.texts)

@@ -1,7 +1,6 @@
 #include "ui/cd_systray.h"
 
 #include <gtest/gtest.h>
-#include <wx/menu.h>
 
 #include <chrono>
 #include <memory>
@@ -32,6 +31,7 @@ struct FakeTrayHost : TrayHost {
   }
   void FullCleanupNow() override { ++fullCleanups; }
   void ExitProgram() override { ++exits; }
+  void TrayIconFailed(int, const wxString&) override {}
 
   bool armed = false;
   bool taskFile = false;
@@ -48,8 +48,7 @@ class SysTrayTest : public testing::Test {
  protected:
   SysTrayTest() : tray(&host) {}
 
-  // The toolkit shows the menu and deletes it afterwards; the test does the deleting.
-  std::unique_ptr<wxMenu> Menu() { return std::unique_ptr<wxMenu>(tray.CreatePopupMenu()); }
+  std::vector<os::tray::MenuItem> Menu() const { return tray.MenuItems(); }
 
   void Choose(int id) {
     wxCommandEvent event(wxEVT_MENU, id);
@@ -57,10 +56,7 @@ class SysTrayTest : public testing::Test {
     tray.ProcessEvent(event);
   }
 
-  void DoubleClick() {
-    wxTaskBarIconEvent event(wxEVT_TASKBAR_LEFT_DCLICK, &tray);
-    tray.ProcessEvent(event);
-  }
+  void DoubleClick() { tray.Activated(); }
 
   bool NothingHappened() const {
     return host.ran.empty() && host.restores == 0 && host.fullCleanups == 0 && host.exits == 0;
@@ -72,46 +68,36 @@ class SysTrayTest : public testing::Test {
 };
 
 TEST_F(SysTrayTest, IdleMenuOffersEveryCommandInOrder) {
-  auto menu = Menu();
-  ASSERT_TRUE(menu);
-  EXPECT_TRUE(menu->GetTitle().empty());
   const std::vector<std::pair<int, std::string>> expected = {
       {9999, "Restore main window"},     {10000, "Shut down the computer now!"}, {10001, "Restart the computer now!"},
       {10002, "Standby  Now!"},          {10003, "Hibernate Now!"},        {10004, "Log Off  Now!"},
       {10005, "Turn Monitor Off Now!"},  {10006, "Lock the session now!"},     {10007, "Perform full Clean-Up Now!"},
       {10008, "Exit program"},
   };
-  ASSERT_EQ(menu->GetMenuItemCount(), expected.size());
-  for (std::size_t i = 0; i < expected.size(); ++i) {
-    const wxMenuItem* item = menu->FindItemByPosition(i);
-    EXPECT_EQ(item->GetId(), expected[i].first) << i;
-    EXPECT_EQ(item->GetItemLabel(), expected[i].second) << i;
-    EXPECT_EQ(item->GetKind(), wxITEM_NORMAL) << i;
-    EXPECT_TRUE(item->GetHelp().empty()) << i;
-  }
+  std::vector<std::pair<int, std::string>> menu;
+  for (const auto& item : Menu())
+    menu.emplace_back(item.id, item.label);
+  EXPECT_EQ(menu, expected);
 }
 
 TEST_F(SysTrayTest, MenuFollowsTheRunState) {
   host.armed = true;
-  EXPECT_EQ(Menu(), nullptr) << "no menu while a countdown runs";
+  EXPECT_TRUE(Menu().empty()) << "no menu while a countdown runs";
 
   // A task-file run may always be ended, and nothing else.
   for (bool armed : {true, false}) {
     host.taskFile = true;
     host.armed = armed;
     auto menu = Menu();
-    ASSERT_TRUE(menu) << armed;
-    ASSERT_EQ(menu->GetMenuItemCount(), 1u) << armed;
-    EXPECT_EQ(menu->FindItemByPosition(0)->GetId(), 10008);
-    EXPECT_EQ(menu->FindItemByPosition(0)->GetItemLabel(), "Exit program");
+    ASSERT_EQ(menu.size(), 1u) << armed;
+    EXPECT_EQ(menu[0].id, 10008);
+    EXPECT_EQ(menu[0].label, "Exit program");
   }
 
   // After Stop the full menu is back.
   host.taskFile = false;
   host.armed = false;
-  auto menu = Menu();
-  ASSERT_TRUE(menu);
-  EXPECT_EQ(menu->GetMenuItemCount(), 10u);
+  EXPECT_EQ(Menu().size(), 10u);
 }
 
 TEST_F(SysTrayTest, NowCommandsAskFirstWhileWarningsAreOn) {
@@ -190,11 +176,16 @@ TEST_F(SysTrayTest, DoubleClickDoesNothingInATaskFileRun) {
   EXPECT_TRUE(NothingHappened());
 }
 
-TEST_F(SysTrayTest, ShowsAndRemovesTheStatusIcon) {
-  EXPECT_TRUE(tray.ShowStatus(TrayIcon(1), "Duskwatch: Shuting down in 00:01:00"));
-  EXPECT_TRUE(tray.IsIconInstalled());
-  EXPECT_TRUE(tray.ShowStatus(TrayIcon(0), "Duskwatch : Idle"));
-  EXPECT_TRUE(tray.RemoveIcon());
+TEST_F(SysTrayTest, ShowsAndRemovesTheToolkitIcon) {
+  CDSysTray toolkitTray(&host, os::tray::Kind::Toolkit);
+  EXPECT_TRUE(toolkitTray.ShowStatus(wxIconBundle(TrayIcon(1)), "Duskwatch: Shuting down in 00:01:00"));
+  EXPECT_TRUE(toolkitTray.IsIconInstalled());
+  EXPECT_TRUE(toolkitTray.ShowStatus(wxIconBundle(TrayIcon(0)), "Duskwatch : Idle"));
+  EXPECT_TRUE(toolkitTray.RemoveIcon());
+  EXPECT_FALSE(toolkitTray.IsIconInstalled());
+
+  // No tray on this desktop: nothing to show, and it says so.
+  EXPECT_FALSE(tray.ShowStatus(wxIconBundle(TrayIcon(1)), "Duskwatch : Idle"));
   EXPECT_FALSE(tray.IsIconInstalled());
 }
 
