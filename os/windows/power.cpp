@@ -34,25 +34,13 @@ void RecordDryRun(Action action, bool force) {
   }
 }
 
-std::string SystemText(DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                          FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-  std::wstring message = length > 0 && text ? std::wstring(text, length) : std::wstring();
-  LocalFree(text);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
-    message.pop_back();
-  return win::Narrow(message);
-}
-
 Outcome Result(bool ok) {
   Outcome outcome;
   outcome.ok = ok;
   if (!ok) {
     const DWORD error = GetLastError();
     outcome.errorCode = error != 0 ? static_cast<int>(error) : 1;
-    outcome.message = SystemText(error);
+    outcome.message = win::SystemText(error);
   }
   return outcome;
 }

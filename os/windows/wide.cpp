@@ -53,6 +53,18 @@ ComScope::~ComScope() {
     CoUninitialize();
 }
 
+std::string SystemText(DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                          FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  std::wstring message = length > 0 && text ? std::wstring(text, length) : std::wstring();
+  LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
+    message.pop_back();
+  return Narrow(message);
+}
+
 int ErrorOf(HRESULT result) {
   if (HRESULT_FACILITY(result) == FACILITY_WIN32)
     return HRESULT_CODE(result);

@@ -32,6 +32,9 @@ class ComScope {
   bool m_release;
 };
 
+// The system's own text for an error code, without the trailing line break.
+std::string SystemText(DWORD error);
+
 // The Win32 error code of a failed HRESULT (or the HRESULT itself).
 int ErrorOf(HRESULT result);
 
