@@ -2,12 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <iostream>
 #include <chrono>
 #include <thread>
 
 #include "os/clipboard.h"
+#include "os/display.h"
 #include "os/folders.h"
 #include "os/processes.h"
+#include "os/sysinfo.h"
 #include "os/waketimer.h"
 #include "windows_test_support.h"
 
@@ -133,6 +136,27 @@ TEST(WindowsWakeTimer, FiresOnceCancelsAndMayBeCancelledFromItsCallback) {
   selfCancelling.reset();
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   EXPECT_EQ(fired, 1) << "a cancelled timer fired";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(WindowsSystem, DescriptionAndMonitorDevicesAreRead) {
+  EXPECT_EQ(os::sysinfo::OsFamily(), os::sysinfo::Family::WindowsNT);
+  const std::string description = os::sysinfo::Description();
+  EXPECT_EQ(description.rfind("Windows " + os::sysinfo::EditionText() + " " + os::sysinfo::KernelVersion(), 0), 0u)
+      << description;
+  EXPECT_NE(description.find(" on "), std::string::npos);
+  EXPECT_GT(os::sysinfo::UptimeSeconds(), 0u);
+  std::cout << "[ NOTE     ] " << description << "\n";
+
+  std::vector<os::display::MonitorInfo> monitors;
+  int error = 0;
+  EXPECT_TRUE(os::display::ListMonitors(monitors, error)) << error;
+  for (const auto& monitor : monitors)
+    std::cout << "[ NOTE     ] monitor \"" << monitor.description << "\" state " << static_cast<int>(monitor.state)
+              << "\n";
 }
 
 }  // namespace
