@@ -14,7 +14,7 @@ using os::registry::Result;
 TEST(WindowsProfile, ReadsWhatWasWrittenWithTheCallersConventions) {
   wintest::TempFolder folder;
   const std::string file = folder.File("täsk.stask");
-  ASSERT_TRUE(os::profile::WriteString(file, "Task", "Path", "C:\\x y\\ö.exe"));
+  ASSERT_TRUE(os::profile::WriteString(file, "Task", "Path", "C:\\Музыка\\日本.wav"));  // beyond any ANSI code page
   ASSERT_TRUE(os::profile::WriteString(file, "Task", "Minutes", "15"));
   ASSERT_TRUE(os::profile::WriteString(file, "Other", "Key", "\"quoted\""));
   struct Case {
@@ -30,6 +30,7 @@ TEST(WindowsProfile, ReadsWhatWasWrittenWithTheCallersConventions) {
       {"Nothing", "Minutes", "d", 1024, "d"},
       {"Task", "Minutes", "", 2, "1"},  // cut to the caller's buffer
       {"Other", "Key", "", 1024, "quoted"},
+      {"Task", "Path", "", 1024, "C:\\Музыка\\日本.wav"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(os::profile::GetString(file, c.section, c.key, c.defaultValue, c.bufferSize), c.expected)
