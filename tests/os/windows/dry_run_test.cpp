@@ -67,6 +67,15 @@ TEST(WindowsDryRun, EveryActionIsRecordedNotDone) {
   EXPECT_EQ(dryRun.Lines(), expected);
 }
 
+TEST(WindowsPowerEvents, InhibitorIsHeldUntilReleased) {
+  // Only keeps the (Wine) system awake: safe without the dry-run switch.
+  ASSERT_TRUE(os::power::HoldSleepInhibitor("countdown"));
+  EXPECT_TRUE(os::power::HoldSleepInhibitor("twice keeps one"));
+  EXPECT_TRUE(os::power::SleepInhibitorHeld());
+  os::power::ReleaseSleepInhibitor();
+  EXPECT_FALSE(os::power::SleepInhibitorHeld());
+}
+
 TEST(WindowsPowerEvents, BroadcastsReachTheSubscriberOncePerSleep) {
   std::vector<bool> seen;
   const unsigned id = os::power::SubscribeSleepSignal([&](bool goingToSleep) { seen.push_back(goingToSleep); });
