@@ -119,9 +119,10 @@ bool HoldSleepInhibitor(const std::string&) {
   }
   std::atomic<bool> set{false};
   g_inhibitorThread = std::thread([stop, started, &set] {
-    set = SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED) != 0;
-    SetEvent(started);
-    if (set)
+    const bool held = SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED) != 0;
+    set = held;
+    SetEvent(started);  // `set` and `started` are the caller's: not touched after this
+    if (held)
       WaitForSingleObject(stop, INFINITE);
   });
   WaitForSingleObject(started, INFINITE);

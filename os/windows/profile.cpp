@@ -22,6 +22,19 @@ std::wstring FullPath(const std::string& file) {
   return (length == 0 || length >= size) ? wide : std::wstring(buffer.data(), length);
 }
 
+// A new file starts with the UTF-16 byte-order mark: the profile functions
+// then write it in UTF-16, so paths outside the ANSI code page survive.
+// Existing files keep their encoding.
+void StartUnicodeFile(const std::wstring& path) {
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE)
+    return;  // there already (or not creatable: the write reports that)
+  const unsigned char mark[] = {0xFF, 0xFE};
+  DWORD written = 0;
+  WriteFile(handle, mark, sizeof mark, &written, nullptr);
+  CloseHandle(handle);
+}
+
 // A double-NUL-terminated list; the calls return size - 2 when it was cut.
 template <typename Read>
 std::vector<std::string> ReadList(Read read) {
@@ -56,8 +69,10 @@ bool WriteString(const std::string& file, const std::string& section, const std:
                  const std::string& value) {
   if (file.empty() || section.empty() || key.empty())
     return false;
+  const std::wstring path = FullPath(file);
+  StartUnicodeFile(path);
   return WritePrivateProfileStringW(win::Wide(section).c_str(), win::Wide(key).c_str(), win::Wide(value).c_str(),
-                                    FullPath(file).c_str()) != FALSE;
+                                    path.c_str()) != FALSE;
 }
 
 bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) {

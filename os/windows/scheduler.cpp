@@ -149,8 +149,10 @@ bool SetTrigger(ITaskDefinition& definition, const Calendar& calendar) {
   if (!Call(calendar.weekly ? "Triggers.Create weekly" : "Triggers.Create daily", triggers->Create(type, trigger.Out())))
     return false;
   const std::wstring start = StartBoundary(calendar);
-  if (!Call("put_Id Trigger1", trigger->put_Id(Bstr(L"Trigger1"))) ||
-      !Call("put_StartBoundary " + win::Narrow(start), trigger->put_StartBoundary(Bstr(start))))
+  // The id only names the trigger: a service that cannot keep it (Wine's)
+  // still runs the entry, so its refusal is reported but not fatal.
+  Call("put_Id Trigger1", trigger->put_Id(Bstr(L"Trigger1")));
+  if (!Call("put_StartBoundary " + win::Narrow(start), trigger->put_StartBoundary(Bstr(start))))
     return false;
   if (!calendar.weekly) {
     Com<IDailyTrigger> daily;
