@@ -18,3 +18,8 @@ add_test(NAME WindowsProgram
           ${CMAKE_BINARY_DIR}/Testing/main_window.png)
 set_tests_properties(WindowsProgram PROPERTIES
   ENVIRONMENT "DKWT_WINE_RUN=${CMAKE_SOURCE_DIR}/tools/wine-run" TIMEOUT 120 RUN_SERIAL TRUE)
+
+# Only Windows' own DLLs are imported.
+find_program(DKWT_OBJDUMP ${DKWT_MINGW_TRIPLET}-objdump REQUIRED)
+add_test(NAME WindowsImportsOnlySystemDlls
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/dist/windows_imports.sh ${DKWT_OBJDUMP} $<TARGET_FILE:DKWT>)
