@@ -58,3 +58,11 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 # MinGW's GCC 12 takes inlined std::string assignments for overlapping
 # copies (GCC bug 105329) and -Werror would stop the build on them.
 add_compile_options(-Wno-restrict)
+
+# nlohmann-json is header-only: Debian's copy serves the Windows build too,
+# through a folder of its own (the rest of /usr/include is Linux's).
+find_path(DKWT_NLOHMANN_JSON nlohmann/json.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+set(DKWT_THIRD_PARTY_INCLUDE ${CMAKE_BINARY_DIR}/third-party/include)
+file(MAKE_DIRECTORY ${DKWT_THIRD_PARTY_INCLUDE})
+file(CREATE_LINK ${DKWT_NLOHMANN_JSON}/nlohmann ${DKWT_THIRD_PARTY_INCLUDE}/nlohmann SYMBOLIC)
+include_directories(SYSTEM ${DKWT_THIRD_PARTY_INCLUDE})
