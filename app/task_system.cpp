@@ -17,6 +17,7 @@ void Task::CheckSystem() {
       m_osCode = kOsNt;
       m_ntFamily = true;
       m_vistaOrLater = os::sysinfo::ModernPowerApi();
+      m_win7OrLater = os::sysinfo::ModernShell();
       break;
     case os::sysinfo::Family::Linux:
       m_osCode = kOsLinux;

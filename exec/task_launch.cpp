@@ -6,7 +6,7 @@
 bool Task::LaunchFile(const wxString& path) {
   int error = 0;
   std::string text;
-  // No elevation on this platform: the file's default action is all there is.
+  // Elevation, where the system asks for it, is the platform layer's choice.
   bool launched = os::shell::LaunchDefault(path.utf8_string(), error, text);
   if (!launched)
     LogError(error, "Unable to launch the File.");

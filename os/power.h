@@ -14,8 +14,9 @@ struct Outcome {
   std::string message;    // the system's own text, for the log
 };
 
-// There is no shutdown privilege to enable on this platform: this succeeds and
-// the service decides at the call. Kept so callers keep their error paths.
+// Enables the process's shutdown privilege where the system has one (failedStep
+// 1: the token, 2: the privilege); elsewhere it succeeds and the service
+// decides at the call.
 bool EnableShutdownPrivilege(int& failedStep);
 
 // Not forced: running programs and inhibitors have their say.

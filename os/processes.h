@@ -8,7 +8,7 @@ namespace os::processes {
 
 struct ProcessInfo {
   std::uint32_t pid = 0;
-  std::string name;  // executable base name; "<unknown>" when it cannot be read
+  std::string name;  // executable base name without ".exe"; "<unknown>" when it cannot be read
 };
 
 // False when the process list cannot be read at all.

@@ -1,8 +1,8 @@
 #pragma once
 // The current user's settings store, shaped like a registry hive: keys with
 // sub-keys (separated by a backslash), and named string or DWORD values.
-// Names compare case-insensitively. Only the current-user hive exists; other
-// hives answer "not found".
+// Names compare case-insensitively. Where the store is emulated (Linux) only
+// the current-user hive exists; other hives answer "not found".
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -15,6 +15,12 @@ struct Calendar {
   int hour = 0;
   int minute = 0;
   int second = 0;
+  // Schedulers that count the interval themselves (Windows) need it and the
+  // first day; the others leave that to the program's own check.
+  int every = 1;  // days, or weeks when weekly
+  int year = 0;   // 0: today
+  int month = 0;
+  int day = 0;
 };
 
 struct Job {
@@ -24,7 +30,7 @@ struct Job {
   Calendar calendar;
 };
 
-enum class Backend { SystemdUser, Crontab };
+enum class Backend { SystemdUser, Crontab, TaskScheduler };
 
 struct Entry {
   std::string name;
@@ -42,6 +48,10 @@ enum Failure : int {
   kEnable = 5,        // enabling and starting the timer failed
   kReadCrontab = 6,
   kWriteCrontab = 7,
+  kFolder = 8,        // the scheduler's folder of our entries could not be made or opened
+  kDefine = 9,        // the entry's definition (trigger, action, settings) was refused
+  kRegisterEntry = 10,
+  kRemoveEntry = 11,
 };
 
 // Registers the job, replacing an entry of the same name. Returns kDone or
@@ -58,9 +68,11 @@ int Unregister(const std::string& name);
 // missing list is an empty one.
 bool List(std::vector<Entry>& entries, int& errorCode);
 
-// Where the user units live ($XDG_CONFIG_HOME/systemd/user).
+// Where the entries live ($XDG_CONFIG_HOME/systemd/user; the scheduler's
+// folder on Windows).
 std::string UnitFolder();
-// The unit name (without ".timer"/".service") for an entry's name.
+// The unit name (without ".timer"/".service") for an entry's name; on
+// Windows the entry's own name.
 std::string UnitBaseName(const std::string& name);
 
 }  // namespace os::scheduler

@@ -6,7 +6,7 @@
 namespace os::shell {
 
 // Opens the file with its default handler (executables run directly).
-// False with the system's error code (an errno value) and text when the launch
+// False with the system's error code (errno here, the Win32 code on Windows) and text when the launch
 // was refused. Recorded instead of done under the dry-run switch; a missing
 // file fails (ENOENT) with or without it.
 bool LaunchDefault(const std::string& path, int& errorCode, std::string& errorText);

@@ -23,6 +23,10 @@ bool RegisterRepeatedTask(const wxString& taskFile, const RepeatSchedule& schedu
   job.calendar.hour = schedule.hour;
   job.calendar.minute = schedule.minute;
   job.calendar.second = schedule.second;
+  job.calendar.every = schedule.every;
+  job.calendar.year = schedule.year;
+  job.calendar.month = schedule.month;
+  job.calendar.day = schedule.day;
   if (const int failure = os::scheduler::Register(job); failure != os::scheduler::kDone) {
     host.LogError(failure, kRegisterFailed, false);
     return false;

@@ -1,13 +1,42 @@
 #include "tests/support/sandbox.h"
 
-#include <cstdlib>
+#include <wx/utils.h>
+
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 
+namespace {
+
+// A fresh folder of our own under the temporary folder (what mkdtemp does,
+// on every platform).
+std::filesystem::path MakeUniqueFolder() {
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[32];
+    snprintf(name, sizeof name, "dkwt-test-%012llx", static_cast<unsigned long long>(random() & 0xffffffffffffULL));
+    std::error_code error;
+    if (std::filesystem::create_directory(base / name, error))
+      return base / name;
+  }
+  return base / "dkwt-test-unavailable";
+}
+
+bool GetEnv(const std::string& name, std::string& value) {
+  wxString found;
+  if (!wxGetEnv(wxString::FromUTF8(name), &found))
+    return false;
+  value = found.utf8_string();
+  return true;
+}
+
+}  // namespace
+
 Sandbox::Sandbox() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "dkwt-test-XXXXXX").string();
-  char* made = mkdtemp(pattern.data());
-  m_root = made ? made : pattern;
+  m_root = MakeUniqueFolder();
   std::filesystem::create_directories(Home());
   std::filesystem::create_directories(Tmp());
   std::filesystem::create_directories(Desktop());
@@ -24,9 +53,9 @@ Sandbox::Sandbox() {
 Sandbox::~Sandbox() {
   for (auto& [name, saved] : m_saved) {
     if (saved.first)
-      setenv(name.c_str(), saved.second.c_str(), 1);
+      wxSetEnv(wxString::FromUTF8(name), wxString::FromUTF8(saved.second));
     else
-      unsetenv(name.c_str());
+      wxUnsetEnv(wxString::FromUTF8(name));
   }
   std::error_code ignored;
   std::filesystem::permissions(m_root, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
@@ -35,18 +64,20 @@ Sandbox::~Sandbox() {
 
 void Sandbox::SetEnv(const std::string& name, const std::string& value) {
   if (!m_saved.count(name)) {
-    const char* old = getenv(name.c_str());
-    m_saved[name] = {old != nullptr, old ? old : ""};
+    std::string old;
+    const bool had = GetEnv(name, old);
+    m_saved[name] = {had, old};
   }
-  setenv(name.c_str(), value.c_str(), 1);
+  wxSetEnv(wxString::FromUTF8(name), wxString::FromUTF8(value));
 }
 
 void Sandbox::UnsetEnv(const std::string& name) {
   if (!m_saved.count(name)) {
-    const char* old = getenv(name.c_str());
-    m_saved[name] = {old != nullptr, old ? old : ""};
+    std::string old;
+    const bool had = GetEnv(name, old);
+    m_saved[name] = {had, old};
   }
-  unsetenv(name.c_str());
+  wxUnsetEnv(wxString::FromUTF8(name));
 }
 
 std::string Sandbox::ReadFile(const std::filesystem::path& path) {

@@ -5,6 +5,8 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
+#include "tests/support/quiet_toolkit.h"
+
 namespace {
 
 void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
@@ -14,10 +16,7 @@ void FailOnAssert(const wxString& file, int line, const wxString& func, const wx
 
 class TestApp : public wxApp {
  public:
-  TestApp() {
-    GTKAllowDiagnosticsControl();
-    GTKSuppressDiagnostics();
-  }
+  TestApp() { QuietToolkit(); }
   bool OnInit() override { return true; }
 };
 

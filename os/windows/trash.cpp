@@ -1,0 +1,11 @@
+// Windows keeps its recycle bins itself; emptying them comes with the
+// Windows clean-up. No volume trash folders are reported until then.
+#include "os/trash.h"
+
+namespace os::trash {
+
+std::vector<std::string> MountPoints() { return {}; }
+
+std::vector<std::string> VolumeTrashFolders(const std::vector<std::string>&) { return {}; }
+
+}  // namespace os::trash
