@@ -20,6 +20,8 @@ endfunction()
 
 dkwt_wx_config(wx_cxxflags --cxxflags)
 dkwt_wx_config(wxWidgets_LIBRARIES --libs aui,adv,core,base,xml)
+# The subsystem is the program's choice (DKWT.exe: GUI; tests: console).
+list(FILTER wxWidgets_LIBRARIES EXCLUDE REGEX "^(-mwindows|-Wl,--subsystem,windows)$")
 set(wxWidgets_INCLUDE_DIRS)
 foreach(flag ${wx_cxxflags})
   if(flag MATCHES "^-I(.*)")

@@ -1,14 +1,14 @@
 # The Windows test programs, run under Wine (tools/wine-run): the
 # platform-neutral tests, and the Windows platform layer's own. Tests that
 # need Linux services (logind, ALSA, systemd, /proc, fork) are not listed.
-dkwt_test_folder(app SOURCES app/error_log_test.cpp app/settings_test.cpp app/task_file_test.cpp dkwt_app)
-dkwt_test_folder(exec SOURCES exec/task_execute_test.cpp dkwt_exec)
-dkwt_test_folder(ui SOURCES ui/countdown_test.cpp ui/main_window_test.cpp dkwt_ui)
+dkwt_test_folder(app dkwt_app SOURCES app/error_log_test.cpp app/settings_test.cpp app/task_file_test.cpp)
+dkwt_test_folder(exec dkwt_exec SOURCES exec/task_execute_test.cpp)
+dkwt_test_folder(ui dkwt_ui SOURCES ui/countdown_test.cpp ui/main_window_test.cpp)
 
 file(GLOB os_windows_tests RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} CONFIGURE_DEPENDS
      ${CMAKE_CURRENT_SOURCE_DIR}/os/windows/*.cpp)
 if(os_windows_tests)
-  dkwt_test_folder(os/windows SOURCES ${os_windows_tests} dkwt_os)
+  dkwt_test_folder(os/windows dkwt_os SOURCES ${os_windows_tests})
 endif()
 
 # The real program under Wine and Xvfb (quiet commands, the main window), every action
@@ -18,3 +18,8 @@ add_test(NAME WindowsProgram
           ${CMAKE_BINARY_DIR}/Testing/main_window.png)
 set_tests_properties(WindowsProgram PROPERTIES
   ENVIRONMENT "DKWT_WINE_RUN=${CMAKE_SOURCE_DIR}/tools/wine-run" TIMEOUT 120 RUN_SERIAL TRUE)
+
+# Only Windows' own DLLs are imported.
+find_program(DKWT_OBJDUMP ${DKWT_MINGW_TRIPLET}-objdump REQUIRED)
+add_test(NAME WindowsImportsOnlySystemDlls
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/dist/windows_imports.sh ${DKWT_OBJDUMP} $<TARGET_FILE:DKWT>)
