@@ -1,6 +1,7 @@
 ; Duskwatch installer: per user, no elevation. makensis gets VERSION, SOURCE
 ; (the folder that goes into the zip), ICON and OUTFILE on its command line.
-Unicode true
+; A 64-bit installer for a 64-bit program (and Wine without 32-bit support runs it).
+Target amd64-unicode
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
 
