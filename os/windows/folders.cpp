@@ -71,7 +71,7 @@ std::string TasksFolder(const std::string& programName) {
   if (!GetSpecialFolder(Special::AppData, appData))
     appData = win::Narrow(win::EnvironmentValue(L"APPDATA"));
   if (appData.empty())
-    appData = ".";
+    appData.push_back('.');  // not `= "."`: GCC 12 warns falsely (-Wrestrict) at -O2
   return appData + "\\" + programName + "-Tasks";
 }
 
