@@ -2,7 +2,8 @@
 # The monitor and the clipboard in a Wayland session: a real headless
 # compositor that this test starts itself on a private session bus (never the
 # machine's display), the real DKWT under the toolkit's Wayland backend.
-#   wayland_session.sh mutter|sway|kwin <DKWT> <dkwt_display_probe>
+#   wayland_session.sh mutter|sway|kwin <DKWT> <dkwt_display_probe> [<GUI test binary>=<filter>...]
+# The GUI tests given run once more in this session, on the Wayland backend.
 # Exit 77 (skipped) only when the compositor is not installed.
 set -u
 kind=$1
@@ -15,6 +16,7 @@ esac
 
 if [ "${2:-}" != --inside ]; then
   dkwt=$2 probe=$3
+  shift 3
   for tool in "$compositor" dbus-run-session wl-copy wl-paste setpriv; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit 77; }
   done
@@ -41,10 +43,12 @@ if [ "${2:-}" != --inside ]; then
   exec env -i PATH="$work/kwin:/usr/local/bin:/usr/bin:/bin" HOME="$work/home" XDG_RUNTIME_DIR="$work/run" \
     XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
     XDG_CACHE_HOME="$work/home/.cache" TMP="$work/tmp" LANG=C.UTF-8 \
-    "${as[@]}" dbus-run-session -- bash "$work/bin/session.sh" "$kind" --inside "$work/bin" 2>&1
+    DKWT_TEST_BINARY_DIR="${DKWT_TEST_BINARY_DIR:-}" DKWT_SOURCE_DIR="${DKWT_SOURCE_DIR:-}" \
+    "${as[@]}" dbus-run-session -- bash "$work/bin/session.sh" "$kind" --inside "$work/bin" "$@" 2>&1
 fi
 
 bin=$3
+shift 3
 failures=0
 fail() { echo "FAIL ($kind): $*"; failures=$((failures + 1)); }
 socket=wl-dkwt
@@ -178,6 +182,14 @@ else
   timeout 5 wl-paste --primary 2>/dev/null | grep -q chosen && fail "primary selection kept"
   [ -z "$(logged)" ] || fail "clean-up logged: $(logged)"
 fi
+
+# The main window, the reminder, the extras window and the saved-tasks
+# dialog, driven by their GUI tests on the toolkit's Wayland backend.
+for spec in "$@"; do
+  GDK_BACKEND=wayland "${spec%%=*}" --gtest_filter="${spec#*=}" >"$TMP/gui-tests.log" 2>&1 ||
+    { fail "GUI tests ${spec##*/} on Wayland:"; grep -E '^\[  FAILED|Failure|error' "$TMP/gui-tests.log" | head -20; }
+  grep -E '^\[  PASSED' "$TMP/gui-tests.log"
+done
 
 [ $failures -eq 0 ] && echo "$kind session passed"
 exit $failures
