@@ -176,7 +176,10 @@ namespace {
 using namespace internal;
 
 // Mutter first: on GNOME it is the one that really switches, on X11 too.
-// A Wayland compositor next; X11 last, as XWayland has no DPMS.
+// A Wayland compositor next; X11 last, as XWayland has no DPMS. A switch
+// counts once Mutter or the compositor reports the new mode; the codes are
+// the X or D-Bus error, ETIMEDOUT (the compositor never reported the mode),
+// ENOTSUP (a compositor without a way), ENXIO (no display at all).
 const DisplayRoute kRoutes[] = {
     {"mutter", MutterSetPower, MutterList, MutterSupported},
     {"wayland", WaylandSetPower, WaylandList, WaylandSupported},
