@@ -183,7 +183,7 @@ else
   [ -z "$(logged)" ] || fail "clean-up logged: $(logged)"
 fi
 
-# The main window, the reminder, the extras window and the saved-tasks
+# The main window, the extras window and the saved-tasks
 # dialog, driven by their GUI tests on the toolkit's Wayland backend.
 for spec in "$@"; do
   GDK_BACKEND=wayland "${spec%%=*}" --gtest_filter="${spec#*=}" >"$TMP/gui-tests.log" 2>&1 ||

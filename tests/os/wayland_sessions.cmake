@@ -5,7 +5,7 @@ add_executable(dkwt_display_probe ${CMAKE_CURRENT_LIST_DIR}/display_probe.cpp)
 target_link_libraries(dkwt_display_probe PRIVATE dkwt_os)
 # The GNOME session also runs the windows' GUI tests on the Wayland backend.
 set(wayland_gui_mutter
-  "$<TARGET_FILE:dkwt_ui_tests>=MainWindow.*:ReminderTest.*"
+  "$<TARGET_FILE:dkwt_ui_tests>=MainWindow.*"
   "$<TARGET_FILE:dkwt_extras_tests>=ExtrasTest.*"
   "$<TARGET_FILE:dkwt_sched_tests>=SavedTasks.*")
 foreach(kind mutter sway kwin)
