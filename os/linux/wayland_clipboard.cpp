@@ -86,8 +86,8 @@ Route WaylandEmpty(int& code) {
   for (std::size_t i = 0; i < devices.size(); ++i) {
     devices[i].proxy = wl_proxy_marshal_flags(manager, ZWLR_DATA_CONTROL_MANAGER_V1_GET_DATA_DEVICE, control->device,
                                               version, 0, nullptr, client.Seats()[i]);
-    wl_proxy_add_listener(devices[i].proxy, reinterpret_cast<void (**)(void)>(const_cast<DeviceListener*>(&kDeviceListener)),
-                          &devices[i]);
+    auto* listener = reinterpret_cast<void (**)(void)>(const_cast<DeviceListener*>(&kDeviceListener));
+    wl_proxy_add_listener(devices[i].proxy, listener, &devices[i]);
   }
   bool ok = client.Roundtrip();
   if (ok) {

@@ -54,7 +54,8 @@ class OutputPowers {
     m_powers.resize(outputs.size());
     if (const auto* global = client.Find(org_kde_kwin_dpms_manager_interface.name)) {
       m_protocol = Protocol::KdeDpms;
-      m_kdeManager = static_cast<org_kde_kwin_dpms_manager*>(client.Bind(*global, &org_kde_kwin_dpms_manager_interface, 1));
+      m_kdeManager =
+          static_cast<org_kde_kwin_dpms_manager*>(client.Bind(*global, &org_kde_kwin_dpms_manager_interface, 1));
       for (std::size_t i = 0; i < outputs.size(); ++i) {
         auto* dpms = org_kde_kwin_dpms_manager_get(m_kdeManager, outputs[i].proxy);
         org_kde_kwin_dpms_add_listener(dpms, &kKdeListener, &m_powers[i]);
