@@ -159,6 +159,10 @@ void CollectJava(ItemContext& context) {
   }
 }
 
-void EmptyClipboard(ItemContext&) { os::clipboard::EmptyBoth(); }
+void EmptyClipboard(ItemContext& context) {
+  int code = 0;
+  if (!os::clipboard::EmptyBoth(code))
+    context.LogError(code, "Can't empty the Clipboard.");
+}
 
 }  // namespace cleanup

@@ -1,9 +1,16 @@
+// The clipboard: the compositor's data control on Wayland, X11 selections
+// otherwise (and under XWayland, which Mutter bridges to Wayland clients).
 #include "os/clipboard.h"
+
+#include <cerrno>
+#include <cstdlib>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <initializer_list>
+
+#include "os/linux/clipboard_internal.h"
 
 namespace os::clipboard {
 
@@ -20,12 +27,15 @@ Time ServerTime(Display* display, Window window) {
 
 }  // namespace
 
-bool EmptyBoth() {
+internal::Route internal::X11Empty(int& code) {
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name)
+    return Route::NotHere;
   // A connection of our own: the toolkit's would deliver the selection
   // requests to its own clipboard code.
   Display* display = XOpenDisplay(nullptr);
   if (!display)
-    return false;
+    return Route::NotHere;
   XSetWindowAttributes attributes{};
   attributes.event_mask = PropertyChangeMask;
   const Window window = XCreateWindow(display, DefaultRootWindow(display), 0, 0, 1, 1, 0, CopyFromParent, InputOnly,
@@ -43,7 +53,22 @@ bool EmptyBoth() {
   }
   XDestroyWindow(display, window);
   XCloseDisplay(display);
-  return ok;
+  code = ok ? 0 : EBUSY;  // someone took it back at once
+  return ok ? Route::Done : Route::Failed;
+}
+
+bool EmptyBoth(int& errorCode) {
+  using internal::Route;
+  errorCode = 0;
+  const Route wayland = internal::WaylandEmpty(errorCode);
+  if (wayland == Route::Done || wayland == Route::Failed)
+    return wayland == Route::Done;
+  // No data control: only XWayland's selections are left to empty.
+  const Route x11 = internal::X11Empty(errorCode);
+  if (x11 == Route::Done || x11 == Route::Failed)
+    return x11 == Route::Done;
+  errorCode = wayland == Route::NoWay ? ENOTSUP : ENXIO;
+  return false;
 }
 
 }  // namespace os::clipboard

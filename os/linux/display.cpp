@@ -1,5 +1,5 @@
-// Monitors on X11: DPMS where the server has it, else the core screen saver
-// (queried through MIT-SCREEN-SAVER); monitors from DRM connectors, else RandR.
+// Monitors, by what the session offers: Mutter, a Wayland compositor, X11
+// last. Without any of them the kernel's connectors still list the monitors.
 #include "os/display.h"
 
 #include <algorithm>
@@ -8,24 +8,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 
 #include "os/dry_run.h"
 #include "os/linux/display_internal.h"
 
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
-#include <X11/extensions/dpms.h>
-#include <X11/extensions/scrnsaver.h>
-
 namespace os::display {
 
 namespace internal {
-
-static_assert(kDpmsOn == DPMSModeOn && kDpmsStandby == DPMSModeStandby && kDpmsSuspend == DPMSModeSuspend &&
-              kDpmsOff == DPMSModeOff);
-static_assert(kSaverOff == ScreenSaverOff && kSaverOn == ScreenSaverOn && kSaverCycle == ScreenSaverCycle &&
-              kSaverDisabled == ScreenSaverDisabled);
 
 PowerState StateFromDpms(bool enabled, int level) {
   if (!enabled)
@@ -156,246 +145,108 @@ std::string DrmDescription(const DrmConnector& connector) {
   return model.empty() ? connector.name : model + " (" + connector.name + ")";
 }
 
+std::vector<MonitorInfo> DrmMonitors(PowerState state) {
+  std::vector<MonitorInfo> monitors;
+  for (const DrmConnector& connector : ConnectedDrmConnectors(kDrmClassFolder)) {
+    PowerState own = state;
+    if (own == PowerState::Unknown) {
+      std::ifstream in(std::filesystem::path(connector.directory) / "dpms");
+      std::string text;
+      std::getline(in, text);
+      own = StateFromSysfsDpms(text);
+    }
+    monitors.push_back({DrmDescription(connector), own});
+  }
+  return monitors;
+}
+
+std::vector<std::string> MonitorDescriptions() {
+  std::vector<std::string> names = WaylandOutputDescriptions();
+  if (!names.empty())
+    return names;
+  for (const DrmConnector& connector : ConnectedDrmConnectors(kDrmClassFolder))
+    names.push_back(DrmDescription(connector));
+  return names.empty() ? RandrOutputNames() : names;
+}
+
 }  // namespace internal
 
 namespace {
 
 using namespace internal;
 
-const char kDrmClassFolder[] = "/sys/class/drm";
-
-// One connection per call, so a server that went away (or a DISPLAY that
-// changed) is noticed. X errors on it are caught by a handler that is
-// installed only for its lifetime and passes other connections' errors on.
-std::mutex g_connectionMutex;
-Display* g_trappedDisplay = nullptr;
-int g_trappedError = 0;
-XErrorHandler g_previousHandler = nullptr;
-
-int TrapError(Display* display, XErrorEvent* event) {
-  if (display == g_trappedDisplay) {
-    if (g_trappedError == 0)
-      g_trappedError = event->error_code;
-    return 0;
-  }
-  return g_previousHandler ? g_previousHandler(display, event) : 0;
-}
-
-class Connection {
- public:
-  Connection() : m_lock(g_connectionMutex) {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name)
-      return;  // also the Wayland-only session: nothing we can drive
-    m_display = XOpenDisplay(nullptr);
-    if (!m_display)
-      return;
-    g_trappedDisplay = m_display;
-    g_trappedError = 0;
-    g_previousHandler = XSetErrorHandler(TrapError);
-  }
-  ~Connection() {
-    if (!m_display)
-      return;
-    XSync(m_display, False);
-    XSetErrorHandler(g_previousHandler);
-    g_previousHandler = nullptr;
-    g_trappedDisplay = nullptr;
-    XCloseDisplay(m_display);
-  }
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
-
-  Display* Get() const { return m_display; }
-
-  // Waits for the server to process the requests; the first error, or 0.
-  int Sync() {
-    XSync(m_display, False);
-    int error = g_trappedError;
-    g_trappedError = 0;
-    return error;
-  }
-
- private:
-  std::lock_guard<std::mutex> m_lock;
-  Display* m_display = nullptr;
+// Mutter first: on GNOME it is the one that really switches, on X11 too.
+// A Wayland compositor next; X11 last, as XWayland has no DPMS. A switch
+// counts once Mutter or the compositor reports the new mode; the codes are
+// the X or D-Bus error, ETIMEDOUT (the compositor never reported the mode),
+// ENOTSUP (a compositor without a way), ENXIO (no display at all).
+const DisplayRoute kRoutes[] = {
+    {"mutter", MutterSetPower, MutterList, MutterSupported},
+    {"wayland", WaylandSetPower, WaylandList, WaylandSupported},
+    {"x11", X11SetPower, X11List, X11Supported},
 };
 
-bool HasDpms(Display* display) {
-  int eventBase = 0;
-  int errorBase = 0;
-  return DPMSQueryExtension(display, &eventBase, &errorBase) && DPMSCapable(display);
-}
-
-bool HasScreenSaverExtension(Display* display) {
-  int eventBase = 0;
-  int errorBase = 0;
-  return XScreenSaverQueryExtension(display, &eventBase, &errorBase);
-}
-
-PowerState QueryState(Display* display) {
-  if (HasDpms(display)) {
-    CARD16 level = 0;
-    BOOL enabled = False;
-    if (!DPMSInfo(display, &level, &enabled))
-      return PowerState::Unknown;
-    return StateFromDpms(enabled, level);
+bool SetPower(bool on, int& errorCode) {
+  errorCode = 0;
+  if (dry_run::Active()) {
+    dry_run::Record("monitor", {{"state", on ? "on" : "off"}});
+    return true;
   }
-  if (HasScreenSaverExtension(display)) {
-    XScreenSaverInfo* info = XScreenSaverAllocInfo();
-    if (!info)
-      return PowerState::Unknown;
-    PowerState state = PowerState::Unknown;
-    if (XScreenSaverQueryInfo(display, DefaultRootWindow(display), info))
-      state = StateFromScreenSaver(info->state);
-    XFree(info);
-    return state;
+  for (const DisplayRoute& route : kRoutes) {
+    switch (route.setPower(on, errorCode)) {
+      case Route::Done: errorCode = 0; return true;
+      case Route::Failed:
+        if (errorCode == 0)
+          errorCode = EIO;
+        return false;
+      case Route::NotHere: break;
+    }
   }
-  return PowerState::Unknown;
+  errorCode = ENXIO;  // no display of any kind to ask
+  return false;
 }
-
-// RandR outputs of the default screen; false when RandR cannot answer.
-bool QueryRandrOutputs(Display* display, bool connectedOnly, std::vector<std::string>& names) {
-  int eventBase = 0;
-  int errorBase = 0;
-  int major = 0;
-  int minor = 0;
-  if (!XRRQueryExtension(display, &eventBase, &errorBase) || !XRRQueryVersion(display, &major, &minor))
-    return false;
-  Window root = DefaultRootWindow(display);
-  // The "current" variant does not make the server probe the hardware again.
-  bool current = major > 1 || (major == 1 && minor >= 3);
-  XRRScreenResources* resources =
-      current ? XRRGetScreenResourcesCurrent(display, root) : XRRGetScreenResources(display, root);
-  if (!resources)
-    return false;
-  for (int i = 0; i < resources->noutput; ++i) {
-    XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
-    if (!output)
-      continue;
-    if (!connectedOnly || output->connection == RR_Connected)
-      names.emplace_back(output->name ? std::string(output->name, static_cast<std::size_t>(output->nameLen))
-                                      : std::string());
-    XRRFreeOutputInfo(output);
-  }
-  XRRFreeScreenResources(resources);
-  return true;
-}
-
-// Set when we had to switch DPMS on to blank the monitor: switching the
-// monitor back on switches DPMS off again, so the user's choice survives.
-bool g_dpmsEnabledByUs = false;
 
 }  // namespace
 
-std::vector<std::string> internal::RandrOutputNames() {
-  Connection connection;
-  std::vector<std::string> names;
-  if (connection.Get())
-    QueryRandrOutputs(connection.Get(), false, names);
-  return names;
-}
+bool MonitorOff(int& errorCode) { return SetPower(false, errorCode); }
 
-bool MonitorOff(int& errorCode) {
-  errorCode = 0;
-  if (dry_run::Active()) {
-    dry_run::Record("monitor", {{"state", "off"}});
-    return true;
-  }
-  Connection connection;
-  Display* display = connection.Get();
-  if (!display) {
-    errorCode = ENXIO;
-    return false;
-  }
-  if (HasDpms(display)) {
-    CARD16 level = 0;
-    BOOL enabled = False;
-    DPMSInfo(display, &level, &enabled);
-    if (!enabled) {
-      DPMSEnable(display);
-      g_dpmsEnabledByUs = true;
-    }
-    DPMSForceLevel(display, DPMSModeOff);
-  } else {
-    XForceScreenSaver(display, ScreenSaverActive);
-  }
-  errorCode = connection.Sync();
-  return errorCode == 0;
-}
-
-bool MonitorOn(int& errorCode) {
-  errorCode = 0;
-  if (dry_run::Active()) {
-    dry_run::Record("monitor", {{"state", "on"}});
-    return true;
-  }
-  Connection connection;
-  Display* display = connection.Get();
-  if (!display) {
-    errorCode = ENXIO;
-    return false;
-  }
-  if (HasDpms(display)) {
-    CARD16 level = 0;
-    BOOL enabled = False;
-    DPMSInfo(display, &level, &enabled);
-    if (enabled)  // forcing a level with DPMS disabled is a BadMatch, and the monitor is on anyway
-      DPMSForceLevel(display, DPMSModeOn);
-    if (enabled && g_dpmsEnabledByUs)
-      DPMSDisable(display);
-    g_dpmsEnabledByUs = false;
-  }
-  // A blanking screen saver would keep the picture dark.
-  XForceScreenSaver(display, ScreenSaverReset);
-  errorCode = connection.Sync();
-  return errorCode == 0;
-}
-
-PowerState MonitorPowerState() {
-  Connection connection;
-  return connection.Get() ? QueryState(connection.Get()) : PowerState::Unknown;
-}
+bool MonitorOn(int& errorCode) { return SetPower(true, errorCode); }
 
 bool ListMonitors(std::vector<MonitorInfo>& monitors, int& errorCode) {
   monitors.clear();
   errorCode = 0;
-  std::vector<DrmConnector> connectors = ConnectedDrmConnectors(kDrmClassFolder);
-  Connection connection;
-  Display* display = connection.Get();
-  // The display server switches all its monitors together; without one the
-  // kernel's view of each connector is the best answer.
-  PowerState serverState = display ? QueryState(display) : PowerState::Unknown;
-  if (!connectors.empty()) {
-    for (const DrmConnector& connector : connectors) {
-      PowerState state = serverState;
-      if (state == PowerState::Unknown) {
-        std::ifstream in(std::filesystem::path(connector.directory) / "dpms");
-        std::string text;
-        std::getline(in, text);
-        state = StateFromSysfsDpms(text);
-      }
-      monitors.push_back({DrmDescription(connector), state});
+  for (const DisplayRoute& route : kRoutes) {
+    switch (route.list(monitors, errorCode)) {
+      case Route::Done: return true;
+      case Route::Failed: monitors.clear(); return false;
+      case Route::NotHere: monitors.clear(); break;
     }
-    return true;
   }
-  if (!display)
-    return true;  // no monitor we can see: an empty list, not a failure
-  std::vector<std::string> names;
-  if (!QueryRandrOutputs(display, true, names)) {
-    errorCode = connection.Sync();
-    return errorCode == 0;  // a server without RandR lists nothing
-  }
-  for (const std::string& name : names)
-    monitors.push_back({name, serverState});
+  // No display server: the kernel's view of each connector.
+  errorCode = 0;
+  monitors = DrmMonitors(PowerState::Unknown);
   return true;
+}
+
+PowerState MonitorPowerState() {
+  std::vector<MonitorInfo> monitors;
+  int errorCode = 0;
+  if (!ListMonitors(monitors, errorCode) || monitors.empty())
+    return PowerState::Unknown;
+  return monitors.front().state;
 }
 
 bool MonitorSupported(int& errorCode) {
   errorCode = 0;
-  Connection connection;
-  Display* display = connection.Get();
-  return display && (HasDpms(display) || HasScreenSaverExtension(display));
+  for (const DisplayRoute& route : kRoutes) {
+    switch (route.supported(errorCode)) {
+      case Route::Done: errorCode = 0; return true;
+      case Route::Failed: return false;
+      case Route::NotHere: break;
+    }
+  }
+  errorCode = 0;
+  return false;
 }
 
 }  // namespace os::display

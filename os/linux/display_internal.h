@@ -1,6 +1,7 @@
 #pragma once
-// Pieces of the X11/DRM monitor code that need no display server, kept apart
-// so they can be checked on machines whose X server has no DPMS and no DRM.
+// The ways of reaching the monitors (Mutter, a Wayland compositor, X11) and
+// the pieces that need no display server, kept apart so they can be checked
+// on machines whose X server has no DPMS and no DRM.
 #include <string>
 #include <vector>
 
@@ -33,6 +34,46 @@ std::string EdidMonitorName(const std::string& edid);
 
 // "<EDID name> (<connector>)", or the connector alone.
 std::string DrmDescription(const DrmConnector& connector);
+
+// What one way of reaching the monitors answers: not in this session (try
+// the next way), done, or failed with its code (the answer stands).
+enum class Route { NotHere, Done, Failed };
+
+// One row per way, tried in order; a function may be missing when the way
+// has nothing of its own to say (the next row is asked then).
+struct DisplayRoute {
+  const char* name;
+  Route (*setPower)(bool on, int& code);
+  Route (*list)(std::vector<MonitorInfo>& monitors, int& code);
+  Route (*supported)(int& code);
+};
+
+// GNOME: Mutter's PowerSaveMode on the session bus.
+Route MutterSetPower(bool on, int& code);
+Route MutterList(std::vector<MonitorInfo>& monitors, int& code);
+Route MutterSupported(int& code);
+PowerState StateFromMutter(int mode);
+
+// Wayland compositors: KWin's DPMS or wlroots output power, per wl_output.
+Route WaylandSetPower(bool on, int& code);
+Route WaylandList(std::vector<MonitorInfo>& monitors, int& code);
+Route WaylandSupported(int& code);
+std::vector<std::string> WaylandOutputDescriptions();
+
+// X11: DPMS, else the screen saver; monitors from DRM, else RandR.
+Route X11SetPower(bool on, int& code);
+Route X11List(std::vector<MonitorInfo>& monitors, int& code);
+Route X11Supported(int& code);
+
+inline constexpr const char kDrmClassFolder[] = "/sys/class/drm";
+
+// The connected connectors with the given state, or each one's own when that
+// is Unknown.
+std::vector<MonitorInfo> DrmMonitors(PowerState state);
+
+// Connected monitors by name, from whatever can tell: the compositor's
+// outputs, the kernel's connectors, the X server's outputs.
+std::vector<std::string> MonitorDescriptions();
 
 // Names of the X server's RandR outputs (any connection state); empty when
 // no X display is reachable.

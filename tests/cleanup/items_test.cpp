@@ -1,4 +1,5 @@
 // Each item of this platform deletes what it names and nothing else.
+#include <cerrno>
 #include <cstdlib>
 
 #include "os/recent_documents.h"
@@ -94,6 +95,7 @@ TEST(CleanupItems, ClipboardOwnedByAnotherProgramIsEmptied) {
   if (std::system("command -v xclip >/dev/null") != 0)
     GTEST_SKIP() << "xclip is not installed";
   CleanupRun run;
+  run.sandbox.UnsetEnv("WAYLAND_DISPLAY");  // the test's Xvfb, never the desktop's compositor
   ASSERT_EQ(std::system("printf secret | xclip -selection clipboard -i && printf secret | xclip -selection primary -i"),
             0);
   ASSERT_EQ(std::system("xclip -selection clipboard -o | grep -q secret"), 0) << "fixture owns the clipboard";
@@ -103,6 +105,17 @@ TEST(CleanupItems, ClipboardOwnedByAnotherProgramIsEmptied) {
     const std::string read = std::string("xclip -selection ") + selection + " -o 2>/dev/null | grep -q secret";
     EXPECT_NE(std::system(read.c_str()), 0) << selection << " still holds the text";
   }
+}
+
+TEST(CleanupItems, ClipboardThatCannotBeReachedIsLoggedWithItsCode) {
+  CleanupRun run;
+  run.sandbox.UnsetEnv("DISPLAY");
+  run.sandbox.SetEnv("WAYLAND_DISPLAY", (run.sandbox.Root() / "no-compositor").string());
+  run.Select("History", "Clipboard");
+  run.Collect();
+  ASSERT_EQ(run.host.errors.size(), 1u);
+  EXPECT_EQ(run.host.errors[0].first, ENXIO);
+  EXPECT_EQ(run.host.errors[0].second, "Can't empty the Clipboard.");
 }
 
 TEST(CleanupItems, AvailabilityOnThisSystem) {

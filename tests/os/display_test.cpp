@@ -111,6 +111,10 @@ TEST(DisplayNoServer, UnknownAndUnsupportedWithoutDisplay) {
   Sandbox sandbox;
   sandbox.UnsetEnv("DISPLAY");
   sandbox.UnsetEnv("DKWT_DRY_RUN");
+  // Neither the desktop's Mutter nor its compositor may answer (or switch).
+  sandbox.UnsetEnv("WAYLAND_DISPLAY");
+  sandbox.UnsetEnv("DBUS_SESSION_BUS_ADDRESS");
+  sandbox.SetEnv("XDG_RUNTIME_DIR", sandbox.Root().string());
   EXPECT_EQ(os::display::MonitorPowerState(), PowerState::Unknown);
   int code = -1;
   EXPECT_FALSE(os::display::MonitorSupported(code));
@@ -125,7 +129,7 @@ TEST(DisplayNoServer, UnknownAndUnsupportedWithoutDisplay) {
     EXPECT_NE(monitor.description, "stale");
   }
 
-  // A Wayland-only session: no X server to ask.
+  // A compositor that has gone away: no X server to fall back on either.
   sandbox.SetEnv("WAYLAND_DISPLAY", "wayland-0");
   EXPECT_EQ(os::display::MonitorPowerState(), PowerState::Unknown);
   EXPECT_FALSE(os::display::MonitorSupported(code));
@@ -149,6 +153,10 @@ class DisplayXvfb : public testing::Test {
  protected:
   void SetUp() override {
     m_sandbox.UnsetEnv("DKWT_DRY_RUN");
+    // Nothing but that Xvfb: not the desktop's Mutter nor its compositor.
+    m_sandbox.UnsetEnv("WAYLAND_DISPLAY");
+    m_sandbox.UnsetEnv("DBUS_SESSION_BUS_ADDRESS");
+    m_sandbox.SetEnv("XDG_RUNTIME_DIR", m_sandbox.Root().string());
     if (!OnXvfb())
       GTEST_SKIP() << "needs a private Xvfb (xvfb-run)";
   }

@@ -284,6 +284,10 @@ TEST_F(Execute, RepeatedTaskIsSavedNotExecuted) {
 class MonitorExecute : public Execute {
  protected:
   void SetUp() override {
+    // Nothing but that Xvfb: not the desktop's Mutter nor its compositor.
+    sandbox.UnsetEnv("WAYLAND_DISPLAY");
+    sandbox.UnsetEnv("DBUS_SESSION_BUS_ADDRESS");
+    sandbox.SetEnv("XDG_RUNTIME_DIR", sandbox.Root().string());
     m_onXvfb = os::display::internal::RandrOutputNames() == std::vector<std::string>{"screen"};
     if (!m_onXvfb)
       GTEST_SKIP() << "needs the test's own Xvfb";
