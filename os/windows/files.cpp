@@ -73,4 +73,13 @@ bool WriteAtomically(const std::string& path, const std::string& content, int& e
   return ok;
 }
 
+bool ReplaceWithFile(const std::string& finished, const std::string& path, int& errorCode) {
+  errorCode = 0;
+  if (MoveFileExW(win::Wide(finished).c_str(), win::Wide(path).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  errorCode = LastError();
+  return false;
+}
+
 }  // namespace os::files

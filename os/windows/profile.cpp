@@ -75,6 +75,16 @@ bool WriteString(const std::string& file, const std::string& section, const std:
                                     path.c_str()) != FALSE;
 }
 
+// The system's profile functions write one key per call; there is no way to
+// replace several at once through them, so the keys go one after the other.
+bool WriteStrings(const std::string& file, const std::string& section,
+                  const std::vector<std::pair<std::string, std::string>>& entries) {
+  bool ok = true;
+  for (const auto& [key, value] : entries)
+    ok = WriteString(file, section, key, value) && ok;
+  return ok;
+}
+
 bool DeleteKey(const std::string& file, const std::string& section, const std::string& key) {
   if (file.empty() || section.empty() || key.empty())
     return false;

@@ -148,4 +148,14 @@ bool IsKnownExtension(const std::string& extension) {
   return registry::KeyExists(registry::Hive::ClassesRoot, "." + bare);
 }
 
+bool KnowsHowToLaunch(const std::string& path) {
+  int errorCode = 0;
+  if (KindOf(path, errorCode) != Kind::File)
+    return false;
+  if (IsProgram(path))
+    return true;
+  const std::string extension = win::Narrow(Extension(path));
+  return !extension.empty() && IsKnownExtension(extension);
+}
+
 }  // namespace os::shell

@@ -6,6 +6,10 @@ namespace os::trash {
 
 std::vector<std::string> MountPoints() { return {}; }
 
-std::vector<std::string> VolumeTrashFolders(const std::vector<std::string>&) { return {}; }
+std::vector<std::shared_ptr<const safe_fs::Base>> VolumeTrashFolders(const std::vector<std::string>&) { return {}; }
+
+namespace testing {
+void SetCheckedHook(std::function<void(const std::string& path)>) {}
+}  // namespace testing
 
 }  // namespace os::trash

@@ -102,7 +102,9 @@ TEST(WindowsClipboard, EmptyBothLeavesNothingOnTheClipboard) {
   SetClipboardData(CF_UNICODETEXT, memory);
   CloseClipboard();
   ASSERT_TRUE(IsClipboardFormatAvailable(CF_UNICODETEXT));
-  EXPECT_TRUE(os::clipboard::EmptyBoth());
+  int code = -1;
+  EXPECT_TRUE(os::clipboard::EmptyBoth(code));
+  EXPECT_EQ(code, 0);
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
 }
 
