@@ -147,6 +147,9 @@ void CDFrame::BuildControls() {
   m_panelProgress =
       new CDPanel(this, ids::kPanelProgress, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "nPanelProgBar");
   m_panelTask = new CDPanel(this, ids::kPanelTask, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "nPanelPara");
+  // The frame shows between and below its panels; some toolkits paint a bare
+  // frame darker than a panel.
+  SetBackgroundColour(m_panelTask->GetBackgroundColour());
   CreateRelativeRow();
   CreateAbsoluteBlock();
   CreateActionRow();
