@@ -6,16 +6,9 @@
 #include <wx/taskbar.h>
 
 #include "os/linux/tray_internal.h"
+#include "os/toolkit/tray_icon.h"
 
 namespace os::tray {
-
-Kind Choose(const Desktop& desktop) {
-  if (desktop.statusNotifierWatcher)
-    return Kind::StatusNotifier;
-  if (desktop.toolkitTray)
-    return Kind::Toolkit;
-  return Kind::None;
-}
 
 Desktop Probe() {
   Desktop desktop;

@@ -1,14 +1,12 @@
 #pragma once
-// The two kinds of tray icon this platform has, behind os/tray.h.
+// The StatusNotifierItem kind of tray icon, behind os/tray.h (the toolkit's
+// kind is in os/toolkit/).
 #include <memory>
 #include <string>
 
 #include "os/tray.h"
 
 namespace os::tray {
-
-// The toolkit's XEmbed icon.
-std::unique_ptr<Icon> CreateToolkitIcon(Handlers handlers);
 
 // A StatusNotifierItem with its dbusmenu on the session bus; null without a bus.
 std::unique_ptr<Icon> CreateStatusNotifier(Handlers handlers);

@@ -3,56 +3,9 @@
 
 #include <utility>
 
-#include <wx/menu.h>
-#include <wx/taskbar.h>
+#include "os/toolkit/tray_icon.h"
 
 namespace os::tray {
-
-namespace {
-
-class ToolkitIcon : public wxTaskBarIcon, public Icon {
- public:
-  explicit ToolkitIcon(Handlers handlers) : m_handlers(std::move(handlers)) {
-    Bind(wxEVT_MENU, [this](wxCommandEvent& event) {
-      if (m_handlers.command)
-        m_handlers.command(event.GetId());
-    });
-    Bind(wxEVT_TASKBAR_LEFT_DCLICK, [this](wxTaskBarIconEvent&) {
-      if (m_handlers.activate)
-        m_handlers.activate();
-    });
-  }
-
-  bool Show(const wxIconBundle& pictures, const std::string& toolTip) override {
-    return SetIcon(wxBitmapBundle::FromIconBundle(pictures), wxString::FromUTF8(toolTip));
-  }
-  bool Remove() override { return RemoveIcon(); }
-  bool Shown() const override { return IsIconInstalled(); }
-
- protected:
-  wxMenu* CreatePopupMenu() override {
-    const std::vector<MenuItem> items = m_handlers.menu ? m_handlers.menu() : std::vector<MenuItem>{};
-    if (items.empty())
-      return nullptr;
-    auto* menu = new wxMenu();
-    for (const MenuItem& item : items)
-      menu->Append(item.id, wxString::FromUTF8(item.label));
-    return menu;
-  }
-
- private:
-  Handlers m_handlers;
-};
-
-}  // namespace
-
-Kind Choose(const Desktop& desktop) {
-  if (desktop.statusNotifierWatcher)
-    return Kind::StatusNotifier;
-  if (desktop.toolkitTray)
-    return Kind::Toolkit;
-  return Kind::None;
-}
 
 // Explorer's notification area is always there.
 Desktop Probe() {
@@ -64,7 +17,7 @@ Desktop Probe() {
 std::unique_ptr<Icon> Create(Kind kind, Handlers handlers) {
   if (kind != Kind::Toolkit)
     return nullptr;
-  return std::make_unique<ToolkitIcon>(std::move(handlers));
+  return CreateToolkitIcon(std::move(handlers));
 }
 
 }  // namespace os::tray

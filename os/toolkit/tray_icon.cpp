@@ -1,10 +1,11 @@
-// The toolkit's own tray icon, for desktops that have an XEmbed tray only.
+// The toolkit's own tray icon: the native notification-area icon on Windows,
+// the XEmbed icon on Linux desktops that have only an XEmbed tray.
 #include <utility>
 
 #include <wx/menu.h>
 #include <wx/taskbar.h>
 
-#include "os/linux/tray_internal.h"
+#include "os/toolkit/tray_icon.h"
 
 namespace os::tray {
 
@@ -45,6 +46,14 @@ class ToolkitIcon : public wxTaskBarIcon, public Icon {
 };
 
 }  // namespace
+
+Kind Choose(const Desktop& desktop) {
+  if (desktop.statusNotifierWatcher)
+    return Kind::StatusNotifier;
+  if (desktop.toolkitTray)
+    return Kind::Toolkit;
+  return Kind::None;
+}
 
 std::unique_ptr<Icon> CreateToolkitIcon(Handlers handlers) { return std::make_unique<ToolkitIcon>(std::move(handlers)); }
 
