@@ -39,11 +39,13 @@ if [ "${2:-}" != --inside ]; then
     # grant (exec fails); a copy, still named kwin_wayland, carries none.
     mkdir -p "$work/kwin" && cp "$(command -v kwin_wayland)" "$work/kwin/kwin_wayland"
   fi
-  # Nothing of the caller's session leaks in: no DISPLAY, no bus, no socket.
+  # Nothing of the caller's session leaks in: no DISPLAY, no bus, no socket
+  # (only the sanitizers' settings of the build under test).
   exec env -i PATH="$work/kwin:/usr/local/bin:/usr/bin:/bin" HOME="$work/home" XDG_RUNTIME_DIR="$work/run" \
     XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share" \
     XDG_CACHE_HOME="$work/home/.cache" TMP="$work/tmp" LANG=C.UTF-8 \
     DKWT_TEST_BINARY_DIR="${DKWT_TEST_BINARY_DIR:-}" DKWT_SOURCE_DIR="${DKWT_SOURCE_DIR:-}" \
+    ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" TSAN_OPTIONS="${TSAN_OPTIONS:-}" \
     "${as[@]}" dbus-run-session -- bash "$work/bin/session.sh" "$kind" --inside "$work/bin" "$@" 2>&1
 fi
 
