@@ -77,11 +77,9 @@ bool ReadCleanup(const wxString& path, TaskFileKeys& keys, CleanupSelection& sel
   if (!anyFound)
     return taskIndex != kCleanupTask;
   // Containment, not list matching: "TempBurnFiles" also selects "Temp".
-  for (std::size_t i = 0; i < kCleanupKeyCount; ++i) {
-    const auto& tokens = CleanupKeys()[i].tokens;
-    for (std::size_t t = 0; t < tokens.size(); ++t)
-      selection.Set(i, t, !table.values[i].empty() && table.values[i].Contains(tokens[t]));
-  }
+  for (std::size_t i = 0; i < kCleanupKeyCount; ++i)
+    for (ItemId id : CleanupKeys()[i].items)
+      selection.Set(id, !table.values[i].empty() && table.values[i].Contains(ItemRow(id).token));
   return true;
 }
 
@@ -296,10 +294,9 @@ wxString SaveTaskFile(const wxString& name, const wxString& tasksFolder, const T
   if (selection.anySelected) {
     for (std::size_t i = 0; i < kCleanupKeyCount; ++i) {
       wxString joined;
-      const auto& tokens = CleanupKeys()[i].tokens;
-      for (std::size_t t = 0; t < tokens.size(); ++t)
-        if (selection.Get(i, t))
-          joined += (joined.empty() ? "" : ",") + wxString(tokens[t]);
+      for (ItemId id : CleanupKeys()[i].items)
+        if (selection.Get(id))
+          joined += (joined.empty() ? "" : ",") + wxString(ItemRow(id).token);
       if (!joined.empty())
         Write(temp, "CLEANUP", CleanupKeys()[i].key, joined);
     }

@@ -1,4 +1,4 @@
-// The browser rows of the clean-up catalogue, in processing order, and the
+// The browser entries of the clean-up catalogue, in processing order, and the
 // browser discovery the clean-up starts with.
 #include "cleanup/browser_items.h"
 
@@ -38,66 +38,36 @@ void Run(ItemContext& context) {
   Procedure(sink);
 }
 
-// Codes of the Firefox cache walk: the cache home's lookup, then a folder
-// that cannot be named, opened or walked.
-constexpr ItemCodes kFirefoxCacheCodes{kAppDataFailed, kAppDataInvalid, kBrowserNoPath, kBrowserNoPath,
-                                       kBrowserNoPath};
-constexpr ItemCodes kFirefoxCodes{kAppDataFailed, kAppDataInvalid, kBrowserNoPath, kBrowserNoPath, kBrowserNoPath};
-constexpr ItemCodes kOperaCodes{kBrowserNoPath, kBrowserNoPath, kBrowserNoPath, kBrowserNoPath, kBrowserNoPath};
-
 }  // namespace
 
-const std::vector<CatalogueRow>& BrowserCatalogue() {
-  static const std::vector<CatalogueRow> rows = {
-      {"Cache", "Firefox", Run<FirefoxCache>, "An Error occured while emptying FireFox's Cache.", kFirefoxCacheCodes,
-       nullptr},
-      {"Cookies", "Firefox", Run<FirefoxCookies>, "An Error occured while deleting FireFox's Cookies.", kFirefoxCodes,
-       nullptr},
-      {"Browser_History", "Firefox", Run<FirefoxHistory>, "An Error occured while clearing FireFox's History.",
-       kFirefoxCodes, nullptr},
-      {"Download", "Firefox", Run<FirefoxDownload>, "An Error occured while clearing FireFox's Download History.",
-       kFirefoxCodes, nullptr},
-      {"Session", "Firefox", Run<FirefoxSession>,
-       "An Error occured while clearing FireFox's Session Restore Information.", kFirefoxCodes, nullptr},
-      {"Auto_Complete", "Firefox", Run<FirefoxAutoComplete>,
-       "An Error occured while clearing FireFox's Auto Complete Forms Information.", kFirefoxCodes, nullptr},
-      {"Saved_Usernames_Passwords", "Firefox", Run<FirefoxPasswords>,
-       "An Error occured while deleting FireFox's User Names and Passwords.", kFirefoxCodes, nullptr},
-      {"Cache", "Opera", Run<OperaCache>, "An Error occured while emptying Opera's cache.", kOperaCodes, nullptr},
-      {"Cookies", "Opera", Run<OperaCookies>, "An Error occured while deleting Opera's Cookies.", kOperaCodes, nullptr},
-      {"Browser_History", "Opera", Run<OperaHistory>, "An Error occured while deleting Opera's History.", kOperaCodes,
-       nullptr},
-      {"Download", "Opera", Run<OperaDownload>, "An Error occured while deleting Opera's Download History.",
-       kOperaCodes, nullptr},
-      {"Session", "Opera", Run<OperaSession>, "An Error occured while deleting Opera's Session Restore.", kOperaCodes,
-       nullptr},
-      {"Typed_Urls", "Opera", Run<OperaTypedUrls>, "An Error occured while deleting Opera's TypedUrls.", kOperaCodes,
-       nullptr},
-      {"Saved_Usernames_Passwords", "Opera", Run<OperaPasswords>,
-       "An Error occured while deleting Opera's User Names and Passwords.", kOperaCodes, nullptr},
-      {"Cache", "Chrome", Run<ChromeCache>, "An Error occured while emptying Chrome's Cache.",
-       {10578, 10579, 10582, 10580, 10581}, nullptr},
-      {"Browser_History", "Chrome", Run<ChromeHistory>, "An Error occured while deleting Chrome's History.",
-       {10585, 10586, 10587, 10580, 10581}, nullptr},
-      {"Cookies", "Chrome", Run<ChromeCookies>, "An Error occured while deleting Chrome's Cookies.",
-       {10585, 10586, 10587, 0, 0}, nullptr},
-      {"Saved_Usernames_Passwords", "Chrome", Run<ChromePasswords>,
-       "An Error occured while deleting Chrome's saved passwords and autofill data.", {10585, 10586, 10587, 0, 0},
-       nullptr},
-      // No Safari on this platform: the rows stay so task files keep their meaning.
-      {"Cache", "Safari", nullptr, "An Error occured while deleting Safari's cache file.", {10585, 10586, 10587, 0, 0},
-       kNoSuchBrowser},
-      {"Browser_History", "Safari", nullptr, "An Error occured while deleting Safari's History.",
-       {10585, 10586, 10587, 0, 0}, kNoSuchBrowser},
-      {"Cookies", "Safari", nullptr, "An Error occured while deleting Safari's Cookies.", {10585, 10586, 10587, 0, 0},
-       kNoSuchBrowser},
-      {"Saved_Usernames_Passwords", "Safari", nullptr,
-       "An Error occured while deleting Safari's saved passwords and autofill data.", {10585, 10586, 10587, 0, 0},
-       kNoSuchBrowser},
-      {"Safari_Specific", "Previews", nullptr, "An Error occured while deleting Safari's Webpage Previews.",
-       {0, 0, 10587, 0, 0}, kNoSuchBrowser},
+const std::vector<CatalogueEntry>& BrowserCatalogue() {
+  static const std::vector<CatalogueEntry> entries = {
+      {ItemId::CacheFirefox, Run<FirefoxCache>},
+      {ItemId::CookiesFirefox, Run<FirefoxCookies>},
+      {ItemId::BrowserHistoryFirefox, Run<FirefoxHistory>},
+      {ItemId::DownloadFirefox, Run<FirefoxDownload>},
+      {ItemId::SessionFirefox, Run<FirefoxSession>},
+      {ItemId::AutoCompleteFirefox, Run<FirefoxAutoComplete>},
+      {ItemId::PasswordsFirefox, Run<FirefoxPasswords>},
+      {ItemId::CacheOpera, Run<OperaCache>},
+      {ItemId::CookiesOpera, Run<OperaCookies>},
+      {ItemId::BrowserHistoryOpera, Run<OperaHistory>},
+      {ItemId::DownloadOpera, Run<OperaDownload>},
+      {ItemId::SessionOpera, Run<OperaSession>},
+      {ItemId::TypedUrlsOpera, Run<OperaTypedUrls>},
+      {ItemId::PasswordsOpera, Run<OperaPasswords>},
+      {ItemId::CacheChrome, Run<ChromeCache>},
+      {ItemId::BrowserHistoryChrome, Run<ChromeHistory>},
+      {ItemId::CookiesChrome, Run<ChromeCookies>},
+      {ItemId::PasswordsChrome, Run<ChromePasswords>},
+      // No Safari on this platform: the entries stay so task files keep their meaning.
+      {ItemId::CacheSafari, nullptr},
+      {ItemId::BrowserHistorySafari, nullptr},
+      {ItemId::CookiesSafari, nullptr},
+      {ItemId::PasswordsSafari, nullptr},
+      {ItemId::SafariPreviews, nullptr},
   };
-  return rows;
+  return entries;
 }
 
 void DiscoverBrowsers(Task& task) {

@@ -10,8 +10,8 @@ class Task;
 
 namespace cleanup {
 
-// The browser rows, in processing order (after the system rows).
-const std::vector<CatalogueRow>& BrowserCatalogue();
+// The browser entries, in processing order (after the system entries).
+const std::vector<CatalogueEntry>& BrowserCatalogue();
 
 // Fills the browser fields of the task; reports through task.Host().
 // Called at start-up and at the start of every clean-up.

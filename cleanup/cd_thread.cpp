@@ -54,7 +54,7 @@ wxThread::ExitCode CDThread::Entry() {
   }
   // The trash and the thumbnails were collected with the other files, so
   // progress, Cancel and the log cover them.
-  if (state.selection.items[ItemIndex("History", "RecentDocumentsList")])
+  if (state.selection.Get(ItemId::HistoryRecentDocumentsList))
     ResetRecentDocuments();
 
   os::safe_fs::Deleter deleter;
@@ -91,7 +91,7 @@ wxThread::ExitCode CDThread::Entry() {
   if (destroyed)
     state.ClearLists();
 
-  if (state.selection.items[ItemIndex("Browser_History", "InternetExplorer")]) {
+  if (state.selection.Get(ItemId::BrowserHistoryInternetExplorer)) {
     state.IeStageActive = true;
     m_target.PostCleanupEvent(kIeHistoryStage);
     Sleep(1);

@@ -37,8 +37,6 @@ ItemContext::ItemContext(CleanupState& state, Task& task, const Settings& settin
 
 ItemContext::~ItemContext() = default;
 
-bool ItemContext::Selected(std::size_t item) const { return item < m_selection.items.size() && m_selection.items[item]; }
-
 void ItemContext::LogError(int code) { LogError(code, m_row ? wxString::FromUTF8(m_row->message) : wxString()); }
 
 void ItemContext::LogError(int code, const wxString& message) {

@@ -66,11 +66,12 @@ class ItemContext {
   Task& CurrentTask() { return m_task; }
   const Settings& Options() const { return m_settings; }  // e.g. m_ignoreBrowserVersion
   const CleanupSelection& Selection() const { return m_selection; }
-  bool Selected(std::size_t item) const;
+  bool Selected(ItemId id) const { return m_selection.Get(id); }
 
-  // The row being processed (set by the runner before each procedure).
-  const CatalogueRow& Row() const { return *m_row; }
-  void SetRow(const CatalogueRow* row) { m_row = row; }
+  // The row of the item being processed (set by the runner before each
+  // procedure).
+  const CleanupItem& Row() const { return *m_row; }
+  void SetRow(const CleanupItem* row) { m_row = row; }
 
   // Reports through the main window's error log without a message box, with
   // the row's message unless one is given.
@@ -111,7 +112,7 @@ class ItemContext {
   const Settings& m_settings;
   const CleanupSelection& m_selection;
   TaskHost& m_host;
-  const CatalogueRow* m_row = nullptr;
+  const CleanupItem* m_row = nullptr;
   // Files the user's processes hold open, read once per clean-up.
   const std::set<std::pair<std::uint64_t, std::uint64_t>>& OpenFiles();
   std::unique_ptr<std::set<std::pair<std::uint64_t, std::uint64_t>>> m_openFiles;

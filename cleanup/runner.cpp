@@ -24,34 +24,32 @@ bool EqualsNoCase(const std::string& a, const char* b) {
                     [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
 }
 
-bool TokenSelected(const CleanupSelection& selection, const char* token) {
-  for (std::size_t item = 0; item < kCleanupItemCount; ++item) {
-    const CatalogueRow* row = RowOfItem(item);
-    if (selection.items[item] && row && std::string_view(row->token) == token)
+bool FamilySelected(const CleanupSelection& selection, BrowserFamily family) {
+  for (const CleanupItem& item : CleanupItems())
+    if (item.browser == family && selection.Get(item.id))
       return true;
-  }
   return false;
 }
 
 }  // namespace
 
 void CollectSelectedItems(ItemContext& context) {
-  for (const CatalogueRow& row : Catalogue()) {
-    if (!row.collect || !context.Selected(ItemIndex(row.key, row.token)))
+  for (const CatalogueEntry& entry : Catalogue()) {
+    if (!entry.collect || !context.Selected(entry.id))
       continue;
-    context.SetRow(&row);
-    row.collect(context);
+    context.SetRow(&ItemRow(entry.id));
+    entry.collect(context);
   }
   context.SetRow(nullptr);
 }
 
 const std::vector<BrowserProcesses>& BrowserProcessTable() {
   static const std::vector<BrowserProcesses> table = {
-      {"InternetExplorer", {}, std::chrono::milliseconds(2000)},
-      {"Firefox", {"firefox", "firefox-esr", "firefox-bin"}, std::chrono::milliseconds(1000)},
-      {"Opera", {"opera"}, std::chrono::milliseconds(1000)},
-      {"Chrome", {"chrome", "google-chrome", "chromium"}, std::chrono::milliseconds(300)},
-      {"Safari", {}, std::chrono::milliseconds(1000)},
+      {BrowserFamily::InternetExplorer, {}, std::chrono::milliseconds(2000)},
+      {BrowserFamily::Firefox, {"firefox", "firefox-esr", "firefox-bin"}, std::chrono::milliseconds(1000)},
+      {BrowserFamily::Opera, {"opera"}, std::chrono::milliseconds(1000)},
+      {BrowserFamily::Chrome, {"chrome", "google-chrome", "chromium"}, std::chrono::milliseconds(300)},
+      {BrowserFamily::Safari, {}, std::chrono::milliseconds(1000)},
   };
   return table;
 }
@@ -63,7 +61,7 @@ std::vector<std::uint32_t> CloseBrowsers(const CleanupSelection& selection, Cloc
     return asked;
   std::chrono::milliseconds budget = kClosingPause;
   for (const BrowserProcesses& browser : BrowserProcessTable()) {
-    if (browser.executables.empty() || !TokenSelected(selection, browser.token))
+    if (browser.executables.empty() || !FamilySelected(selection, browser.family))
       continue;
     for (const auto& process : processes) {
       const bool match = std::any_of(browser.executables.begin(), browser.executables.end(),

@@ -13,13 +13,13 @@ namespace cleanup {
 
 class ItemContext;
 
-// Runs the procedure of every selected row, in catalogue order (GUI thread).
+// Runs the procedure of every selected item, in catalogue order (GUI thread).
 // A failing item reports and never stops the following ones.
 void CollectSelectedItems(ItemContext& context);
 
-// The browsers the clean-up closes, by the token of their items.
+// The browsers the clean-up closes, by the family of their items.
 struct BrowserProcesses {
-  const char* token;                     // "Firefox", "Opera", ...
+  BrowserFamily family;
   std::vector<const char*> executables;  // this platform's executable names
   std::chrono::milliseconds pause;       // longest wait per process
 };

@@ -4,6 +4,7 @@
 // page are created).
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 #include <wx/dataview.h>
@@ -38,7 +39,7 @@ class CDAuiChildFrame : public wxPanel {
   std::array<wxToggleButton*, kCleanupLeafCount> m_selectAll{};
   // By control id - kFirstCleanupBoxId.
   std::vector<wxCheckBox*> m_boxes;
-  std::vector<std::size_t> m_boxItems;  // the CleanupSelection item of each box
+  std::vector<std::optional<ItemId>> m_boxItems;  // the item of each box
   std::vector<bool> m_boxAvailable;
   std::vector<std::size_t> m_boxLeaf;
 

@@ -63,7 +63,7 @@ void CDAuiChildFrame::BuildCleanup() {
 
   m_panelBook = new wxSimplebook(this, wxID_ANY);
   m_boxes.assign(kLastCleanupBoxId - kFirstCleanupBoxId + 1, nullptr);
-  m_boxItems.assign(m_boxes.size(), kCleanupItemCount);
+  m_boxItems.assign(m_boxes.size(), std::nullopt);
   m_boxAvailable.assign(m_boxes.size(), true);
   m_boxLeaf.assign(m_boxes.size(), 0);
   for (std::size_t leaf = 0; leaf < leaves.size(); ++leaf)
@@ -88,19 +88,17 @@ wxWindow* CDAuiChildFrame::BuildLeafPanel(std::size_t leaf) {
   auto* column = new wxBoxSizer(wxVERTICAL);
   bool anyAvailable = false;
   for (std::size_t row = 0; row < info.boxes.size(); ++row) {
-    const CleanupBoxInfo& box = info.boxes[row];
-    const std::size_t slot = static_cast<std::size_t>(box.id - kFirstCleanupBoxId);
-    auto* check = new wxCheckBox(panel, box.id, box.label, wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator,
-                                 "check");
+    const CleanupItem& box = info.boxes[row];
+    const std::size_t slot = static_cast<std::size_t>(box.controlId - kFirstCleanupBoxId);
+    auto* check = new wxCheckBox(panel, box.controlId, box.label, wxDefaultPosition, wxDefaultSize, 0,
+                                 wxDefaultValidator, "check");
     // Rows alternate, counting from 1.
     if (row % 2 == 1)
       check->SetBackgroundColour(kEvenRow);
-    const std::size_t item = CleanupItemOf(box);
-    const cleanup::Availability availability = cleanup::ItemAvailability(item);
+    const cleanup::Availability availability = cleanup::ItemAvailability(box.id);
     wxString description = wxString::FromUTF8(box.description);
     if (!availability.available) {
-      const wxString reason =
-          availability.reason.empty() ? wxString(cleanup::kNoSuchData) : availability.reason;
+      const wxString reason = availability.reason.empty() ? wxString(kNoSuchData) : availability.reason;
       description += "\n\n" + reason;
       check->SetToolTip(reason);
       check->Disable();
@@ -111,7 +109,7 @@ wxWindow* CDAuiChildFrame::BuildLeafPanel(std::size_t leaf) {
       event.Skip();
     });
     m_boxes[slot] = check;
-    m_boxItems[slot] = item;
+    m_boxItems[slot] = box.id;
     m_boxAvailable[slot] = availability.available;
     m_boxLeaf[slot] = leaf;
     column->Add(check, 0, wxEXPAND | (row == 0 ? 0 : wxTOP), kBoxSpacing);

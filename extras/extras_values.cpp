@@ -57,8 +57,8 @@ bool CDAuiMainFrame::CollectCleanupSelection(CleanupSelection& selection) const 
   bool any = false;
   for (std::size_t i = 0; i < cleanup.m_boxes.size(); ++i) {
     const bool on = cleanup.m_boxes[i]->GetValue();
-    if (cleanup.m_boxItems[i] < kCleanupItemCount)
-      selection.items[cleanup.m_boxItems[i]] = on;
+    if (cleanup.m_boxItems[i])
+      selection.Set(*cleanup.m_boxItems[i], on);
     any = any || on;
   }
   selection.anySelected = any;

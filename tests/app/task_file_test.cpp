@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "app/extras_pages.h"
 #include "app/task.h"
@@ -98,12 +99,12 @@ TEST_F(TaskFileTest, CleanupSelectionUsesContainment) {
 
   ASSERT_TRUE(Load("[CLEANUP]\nFree_Space=TempBurnFiles\nCookies=Firefox;Chrome\n", 7));
   EXPECT_TRUE(selection.anySelected);
-  EXPECT_TRUE(selection.Get(10, 0)) << "Temp is contained in TempBurnFiles";
-  EXPECT_TRUE(selection.Get(10, 5));
-  EXPECT_FALSE(selection.Get(10, 1));
-  EXPECT_TRUE(selection.Get(2, 1));
-  EXPECT_TRUE(selection.Get(2, 3));
-  EXPECT_FALSE(selection.Get(2, 0));
+  EXPECT_TRUE(selection.Get(ItemId::FreeSpaceTemp)) << "Temp is contained in TempBurnFiles";
+  EXPECT_TRUE(selection.Get(ItemId::FreeSpaceTempBurnFiles));
+  EXPECT_FALSE(selection.Get(ItemId::FreeSpaceRecycleBin));
+  EXPECT_TRUE(selection.Get(ItemId::CookiesFirefox));
+  EXPECT_TRUE(selection.Get(ItemId::CookiesChrome));
+  EXPECT_FALSE(selection.Get(ItemId::CookiesInternetExplorer));
   EXPECT_EQ(selection.CountSelected(), 4u);
 
   selection = CleanupSelection();
@@ -230,7 +231,7 @@ TEST_F(TaskFileTest, GarbageNeverCrashes) {
   EXPECT_FALSE(Load(garbage, 7));
   EXPECT_FALSE(Load("[ALARM\nSecondes=5\n", 5));
   EXPECT_TRUE(Load(std::string(100000, 'x') + "\n[CLEANUP]\nCache=" + std::string(5000, 'F') + "Firefox\n", 7));
-  EXPECT_FALSE(selection.Get(0, 1)) << "values are cut at 1023 characters";
+  EXPECT_FALSE(selection.Get(ItemId::CacheFirefox)) << "values are cut at 1023 characters";
 }
 
 // Extras values as the extras window would hand them over.
@@ -278,6 +279,41 @@ TEST_F(TaskFileTest, SaveNamesTheFileByTheFirstArmedAction) {
   EXPECT_EQ(saved.BeforeLast('/'), folder) << "a task name never leaves the tasks folder";
 }
 
+TEST_F(TaskFileTest, FullSelectionKeepsTheFileLayout) {
+  // Every key and token, in the order task files have always had them.
+  const char* const expected =
+      "[CLEANUP]\n"
+      "Cache=InternetExplorer,Firefox,Opera,Chrome,Safari\n"
+      "Browser_History=InternetExplorer,Firefox,Opera,Chrome,Safari\n"
+      "Cookies=InternetExplorer,Firefox,Opera,Chrome,Safari\n"
+      "Saved_Usernames_Passwords=InternetExplorer,Firefox,Opera,Chrome,Safari\n"
+      "Typed_Urls=InternetExplorer,Opera\n"
+      "Auto_Complete=InternetExplorer,Firefox\n"
+      "Download=Firefox,Opera\n"
+      "Session=Firefox,Opera\n"
+      "Internet_Explorer_Specific=Userdata,RssCache,Compatibility,Popups\n"
+      "Safari_Specific=Previews\n"
+      "Free_Space=Temp,RecycleBin,CryptoApiCache,WindowsErrorReports,Thumbnails,TempBurnFiles,MsnSqmFiles,"
+      "FlashPlayer,Java\n"
+      "History=SavedWindowInformation,RegistryEditor,MsPaint,WordPad,WindowsMediaPlayer,OpenCloseDialogs,"
+      "InternetSearchAssistent,ComputerSearch,FileSearch,SearchHistory,RunHistory,AccessedPrograms,"
+      "RecentDocumentsList,MSN,Clipboard\n";
+  ScriptedExtras extras;
+  const wxString folder = wxString::FromUTF8((sandbox.Root() / "tasks").string());
+  CleanupSelection all;
+  all.SelectAll(true);
+  const wxString saved = SaveTaskFile("All", folder, task, all, extras);
+  std::string text = Sandbox::ReadFile(saved.utf8_string());
+  std::erase(text, '\r');  // Windows' line ends
+  const std::size_t begin = text.find("[CLEANUP]");
+  ASSERT_NE(begin, std::string::npos) << text;
+  EXPECT_EQ(text.substr(begin, text.find('[', begin + 1) - begin), expected);
+
+  ASSERT_TRUE(Load(text, 7));
+  EXPECT_TRUE(selection == all);
+  EXPECT_EQ(selection.CountSelected(), kCleanupItemCount);
+}
+
 TEST_F(TaskFileTest, SaveReportsAnUncreatableFolder) {
   MessageRecorder messages;
   ScriptedExtras extras;
@@ -311,9 +347,9 @@ TEST_F(TaskFileTest, SaveAndLoadRoundTrip) {
   extras.alarmPage = true;
   extras.launchPage = true;
   selection.anySelected = true;
-  selection.Set(0, 1, true);   // Cache: Firefox
-  selection.Set(0, 3, true);   // Cache: Chrome
-  selection.Set(11, 14, true); // History: Clipboard
+  selection.Set(ItemId::CacheFirefox, true);
+  selection.Set(ItemId::CacheChrome, true);
+  selection.Set(ItemId::HistoryClipboard, true);
   const wxString saved = SaveTaskFile("Evening", folder, task, selection, extras);
   ASSERT_EQ(saved, folder + "/1_standby_Evening.stask");
   const std::string text = Sandbox::ReadFile(saved.utf8_string());
@@ -326,7 +362,7 @@ TEST_F(TaskFileTest, SaveAndLoadRoundTrip) {
   loadedState.m_fileTaskIndex = 2;
   ASSERT_TRUE(ReadTaskFile(saved, keys, loaded, loadedSelection, loadedState));
   EXPECT_TRUE(loaded.m_force);
-  EXPECT_EQ(loadedSelection.items, selection.items);
+  EXPECT_TRUE(loadedSelection == selection);
   EXPECT_TRUE(loadedState.m_fileReminderOn);
   EXPECT_EQ(loadedState.m_fileReminderLead, 125);
   EXPECT_EQ(loadedState.m_fileReminderText, "Soon");

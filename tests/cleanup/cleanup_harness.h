@@ -63,8 +63,8 @@ class CleanupRun {
  public:
   CleanupRun() : task(&host) { task.CheckSystem(); }
 
-  void Select(const char* key, const char* token) {
-    selection.items[cleanup::ItemIndex(key, token)] = true;
+  void Select(ItemId id) {
+    selection.Set(id, true);
     selection.anySelected = true;
   }
   void Collect() {

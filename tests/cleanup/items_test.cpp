@@ -8,8 +8,7 @@
 namespace {
 
 struct ItemCase {
-  const char* key;
-  const char* token;
+  ItemId id;
   std::vector<const char*> seeded;  // below HOME ("~/…") or TMP ("$TMP/…")
   std::vector<const char*> remaining;
 };
@@ -23,29 +22,24 @@ fs::path Place(const Sandbox& sandbox, const std::string& where) {
 }
 
 const ItemCase kCases[] = {
-    {"Free_Space", "Temp", {"$TMP/a", "$TMP/sub/deep/b", "~/Documents/doc"}, {"$TMP", "~/Documents/doc"}},
-    {"Free_Space",
-     "Thumbnails",
+    {ItemId::FreeSpaceTemp, {"$TMP/a", "$TMP/sub/deep/b", "~/Documents/doc"}, {"$TMP", "~/Documents/doc"}},
+    {ItemId::FreeSpaceThumbnails,
      {"~/.cache/thumbnails/normal/1.png", "~/.cache/thumbnails/large/2.png", "~/.thumbnails/normal/3.png",
       "~/.cache/other/keep"},
      {"~/.cache/thumbnails/normal", "~/.cache/thumbnails/large", "~/.thumbnails/normal", "~/.cache/other/keep"}},
-    {"Free_Space",
-     "RecycleBin",
+    {ItemId::FreeSpaceRecycleBin,
      {"~/.local/share/Trash/files/a.txt", "~/.local/share/Trash/files/dir/b", "~/.local/share/Trash/info/a.txt.trashinfo",
       "~/.local/share/Trash/expunged/c", "~/.local/share/other"},
      {"~/.local/share/Trash/files", "~/.local/share/Trash/info", "~/.local/share/Trash/expunged",
       "~/.local/share/other"}},
-    {"Free_Space",
-     "FlashPlayer",
+    {ItemId::FreeSpaceFlashPlayer,
      {"~/.adobe/Flash_Player/AssetCache/X/a", "~/.macromedia/Flash_Player/#SharedObjects/s/b.sol", "~/.adobe/keep"},
      {"~/.adobe/Flash_Player/AssetCache", "~/.macromedia/Flash_Player", "~/.adobe/keep"}},
-    {"Free_Space",
-     "Java",
+    {ItemId::FreeSpaceJava,
      {"~/.java/deployment/cache/6.0/12/x.idx", "~/.java/deployment/log/plugin.trace",
       "~/.java/deployment/deployment.properties"},
      {"~/.java/deployment/cache/6.0", "~/.java/deployment/log", "~/.java/deployment/deployment.properties"}},
-    {"History",
-     "RecentDocumentsList",
+    {ItemId::HistoryRecentDocumentsList,
      {"~/.local/share/RecentDocuments/a.desktop", "~/.local/share/RecentDocuments/notes.txt"},
      {"~/.local/share/RecentDocuments/notes.txt"}},
 };
@@ -54,11 +48,11 @@ const ItemCase kCases[] = {
 
 TEST(CleanupItems, EachDeletesExactlyWhatItNames) {
   for (const ItemCase& item : kCases) {
-    SCOPED_TRACE(item.token);
+    SCOPED_TRACE(ItemRow(item.id).token);
     CleanupRun run;
     for (const char* seeded : item.seeded)
       Touch(Place(run.sandbox, seeded));
-    run.Select(item.key, item.token);
+    run.Select(item.id);
     run.Clean();
     std::vector<std::string> expected;
     for (const char* remaining : item.remaining) {
@@ -81,7 +75,7 @@ TEST(CleanupItems, RecentListIsEmptiedAndStaysValid) {
   CleanupRun run;
   const fs::path store = run.sandbox.DataHome() / "recently-used.xbel";
   Touch(store, "<?xml version=\"1.0\"?>\n<xbel version=\"1.0\"><bookmark href=\"file:///secret.pdf\"/></xbel>\n");
-  run.Select("History", "RecentDocumentsList");
+  run.Select(ItemId::HistoryRecentDocumentsList);
   run.Clean();
   const std::string content = Sandbox::ReadFile(store);
   EXPECT_EQ(content, os::recent_documents::EmptyStore());
@@ -99,7 +93,7 @@ TEST(CleanupItems, ClipboardOwnedByAnotherProgramIsEmptied) {
   ASSERT_EQ(std::system("printf secret | xclip -selection clipboard -i && printf secret | xclip -selection primary -i"),
             0);
   ASSERT_EQ(std::system("xclip -selection clipboard -o | grep -q secret"), 0) << "fixture owns the clipboard";
-  run.Select("History", "Clipboard");
+  run.Select(ItemId::HistoryClipboard);
   run.Collect();
   for (const char* selection : {"clipboard", "primary"}) {
     const std::string read = std::string("xclip -selection ") + selection + " -o 2>/dev/null | grep -q secret";
@@ -111,7 +105,7 @@ TEST(CleanupItems, ClipboardThatCannotBeReachedIsLoggedWithItsCode) {
   CleanupRun run;
   run.sandbox.UnsetEnv("DISPLAY");
   run.sandbox.SetEnv("WAYLAND_DISPLAY", (run.sandbox.Root() / "no-compositor").string());
-  run.Select("History", "Clipboard");
+  run.Select(ItemId::HistoryClipboard);
   run.Collect();
   ASSERT_EQ(run.host.errors.size(), 1u);
   EXPECT_EQ(run.host.errors[0].first, ENXIO);
@@ -119,26 +113,21 @@ TEST(CleanupItems, ClipboardThatCannotBeReachedIsLoggedWithItsCode) {
 }
 
 TEST(CleanupItems, AvailabilityOnThisSystem) {
-  const std::pair<const char*, const char*> available[] = {
-      {"Free_Space", "Temp"},        {"Free_Space", "RecycleBin"},  {"Free_Space", "Thumbnails"},
-      {"Free_Space", "FlashPlayer"}, {"Free_Space", "Java"},        {"History", "RecentDocumentsList"},
-      {"History", "Clipboard"}};
-  std::size_t count = 0;
-  for (std::size_t item = 0; item < kCleanupItemCount; ++item) {
-    ASSERT_NE(cleanup::RowOfItem(item), nullptr) << item;
-    const cleanup::Availability availability = cleanup::ItemAvailability(item);
-    EXPECT_EQ(availability.available, availability.reason.empty()) << item;
-    count += availability.available;
+  const ItemId available[] = {ItemId::FreeSpaceTemp,        ItemId::FreeSpaceRecycleBin,
+                              ItemId::FreeSpaceThumbnails,  ItemId::FreeSpaceFlashPlayer,
+                              ItemId::FreeSpaceJava,        ItemId::HistoryRecentDocumentsList,
+                              ItemId::HistoryClipboard};
+  for (const CleanupItem& item : CleanupItems()) {
+    const cleanup::Availability availability = cleanup::ItemAvailability(item.id);
+    EXPECT_EQ(availability.available, availability.reason.empty()) << item.token;
   }
-  EXPECT_EQ(cleanup::Catalogue().size(), kCleanupItemCount) << "one row per item";
-  for (const auto& [key, token] : available)
-    EXPECT_TRUE(cleanup::ItemAvailability(cleanup::ItemIndex(key, token)).available) << token;
-  const auto regedit = cleanup::ItemAvailability(cleanup::ItemIndex("History", "RegistryEditor"));
+  for (ItemId id : available)
+    EXPECT_TRUE(cleanup::ItemAvailability(id).available) << ItemRow(id).token;
+  const auto regedit = cleanup::ItemAvailability(ItemId::HistoryRegistryEditor);
   EXPECT_FALSE(regedit.available);
-  EXPECT_EQ(regedit.reason, cleanup::kNoSuchHistory);
-  EXPECT_FALSE(cleanup::ItemAvailability(cleanup::ItemIndex("Cache", "InternetExplorer")).available);
-  EXPECT_EQ(cleanup::ItemAvailability(cleanup::ItemIndex("Free_Space", "CryptoApiCache")).reason,
-            cleanup::kNoSuchData);
+  EXPECT_EQ(regedit.reason, kNoSuchHistory);
+  EXPECT_FALSE(cleanup::ItemAvailability(ItemId::CacheInternetExplorer).available);
+  EXPECT_EQ(cleanup::ItemAvailability(ItemId::FreeSpaceCryptoApiCache).reason, kNoSuchData);
 }
 
 TEST(CleanupItems, TrashOfOtherVolumesIsEmptiedAndKept) {
@@ -157,7 +146,7 @@ TEST(CleanupItems, TrashOfOtherVolumesIsEmptiedAndKept) {
   Touch(volume / ".Trash" / uid / "files" / "dir" / "x");
   fs::permissions(volume / ".Trash", fs::perms::all | fs::perms::sticky_bit);
   Touch(volume / "data.bin");
-  run.Select("Free_Space", "RecycleBin");
+  run.Select(ItemId::FreeSpaceRecycleBin);
   run.Clean();
   const std::vector<std::string> expected = {".Trash", ".Trash-" + uid, ".Trash-" + uid + "/files",
                                              ".Trash-" + uid + "/info", ".Trash/" + uid, ".Trash/" + uid + "/files",
@@ -184,7 +173,7 @@ TEST(CleanupItems, SessionFilesInTheTemporaryFolderStay) {
     Touch(run.sandbox.Tmp() / path, "session");
   for (const char* path : gone)
     Touch(run.sandbox.Tmp() / path);
-  run.Select("Free_Space", "Temp");
+  run.Select(ItemId::FreeSpaceTemp);
   run.Clean();
   for (const char* path : kept)
     EXPECT_EQ(Sandbox::ReadFile(run.sandbox.Tmp() / path), "session") << path;

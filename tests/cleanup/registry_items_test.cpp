@@ -37,11 +37,9 @@ TEST(RegistryItems, WipesNumberedValuesAndTreesAndKeepsTheDefault) {
 
   // Every item of the catalogue, as a full clean-up runs them.
   run.selection.SelectAll(true);
-  for (std::size_t item = 0; item < kCleanupItemCount; ++item) {
-    const cleanup::CatalogueRow* row = cleanup::RowOfItem(item);
-    if (std::string(row->key) == "Free_Space" || std::string(row->token) == "Clipboard")
-      run.selection.items[item] = false;  // files and the display are tested elsewhere
-  }
+  for (const CleanupItem& item : CleanupItems())
+    if (item.leaf == CleanupLeaf::FreeSpace || item.id == ItemId::HistoryClipboard)
+      run.selection.Set(item.id, false);  // files and the display are tested elsewhere
   run.Collect();
 
   EXPECT_EQ(Values(paint), std::vector<std::string>{"(Default)"});

@@ -112,8 +112,8 @@ TEST(SafeDeletion, AdversarialFixtureLosesNothingOutside) {
   Touch(tmp / "swap" / "victim", "temp copy");
   Touch(tmp / "plain", "rubbish");
 
-  run.Select("Free_Space", "Temp");
-  run.Select("Free_Space", "Thumbnails");
+  run.Select(ItemId::FreeSpaceTemp);
+  run.Select(ItemId::FreeSpaceThumbnails);
   run.Collect();
   fs::rename(tmp / "swap", tmp / "swap.old");
   fs::create_directory_symlink(outside / "swap", tmp / "swap");
@@ -186,7 +186,7 @@ TEST(SafeDeletion, TemporaryFolderNamingTheSystemOrAFolderOfTheUsersIsRefused) {
     if (folder.string().rfind(run.sandbox.Root().string(), 0) == 0)
       Touch(folder / "notes.txt", "mine");
     run.sandbox.SetEnv("TMP", folder.string());
-    run.Select("Free_Space", "Temp");
+    run.Select(ItemId::FreeSpaceTemp);
     run.Collect();
     // Never run the worker here: a broken refusal would delete for real.
     EXPECT_TRUE(run.state.PendingFiles.empty());
@@ -253,7 +253,7 @@ TEST(SafeDeletionInNamespace, DISABLED_HomeOfThePasswordDatabase) {
   CleanupRun run;
   run.sandbox.UnsetEnv("HOME");
   run.sandbox.SetEnv("TMP", entry->pw_dir);
-  run.Select("Free_Space", "Temp");
+  run.Select(ItemId::FreeSpaceTemp);
   run.Collect();
   EXPECT_TRUE(run.state.PendingFiles.empty());
   EXPECT_TRUE(run.state.PendingFolders.empty());
@@ -269,7 +269,7 @@ TEST(SafeDeletion, LinkOnTheWayIsFollowedOnlyWhereOnlyTheUserCouldHaveMadeIt) {
     Touch(run.sandbox.Root() / "elsewhere" / "old.tmp");
     fs::create_directory_symlink(run.sandbox.Root() / "elsewhere", run.sandbox.Home() / "my-tmp");
     run.sandbox.SetEnv("TMP", (run.sandbox.Home() / "my-tmp").string());
-    run.Select("Free_Space", "Temp");
+    run.Select(ItemId::FreeSpaceTemp);
     run.Clean();
     EXPECT_EQ(Tree(run.sandbox.Root() / "elsewhere"), std::vector<std::string>{});
     EXPECT_TRUE(run.host.errors.empty());
@@ -288,7 +288,7 @@ TEST(SafeDeletion, LinkOnTheWayIsFollowedOnlyWhereOnlyTheUserCouldHaveMadeIt) {
       continue;  // not root: no one else to own it
     }
     run.sandbox.SetEnv("TMP", (holder / "tmp").string());
-    run.Select("Free_Space", "Temp");
+    run.Select(ItemId::FreeSpaceTemp);
     run.Collect();
     EXPECT_TRUE(run.state.PendingFiles.empty());
     EXPECT_EQ(run.host.errors.size(), 1u);
@@ -318,7 +318,7 @@ TEST(SafeDeletion, TrashFolderSwappedForALinkAfterItsCheckDeletesNothingOutside)
     fs::create_directory_symlink(projects, path);
     swapped.push_back(path);
   });
-  run.Select("Free_Space", "RecycleBin");
+  run.Select(ItemId::FreeSpaceRecycleBin);
   run.Clean();
   EXPECT_EQ(swapped.size(), 2u);
   EXPECT_EQ(Snapshot(projects), before) << "the link swapped in was followed";
@@ -340,7 +340,7 @@ TEST(SafeDeletion, TrashFolderThatIsALinkIsNotEntered) {
   fs::permissions(sticky, fs::perms::all | fs::perms::sticky_bit);
   fs::create_directory_symlink(sticky, volume / ".Trash");
   const auto before = Snapshot(run.sandbox.Root());
-  run.Select("Free_Space", "RecycleBin");
+  run.Select(ItemId::FreeSpaceRecycleBin);
   run.Clean();
   EXPECT_EQ(Snapshot(run.sandbox.Root()), before);
 }
@@ -380,7 +380,7 @@ TEST(SafeDeletionInNamespace, DISABLED_FileHeldOpenOnAnOverlay) {
   ASSERT_EQ(::stat((merged / "upper-held").c_str(), &file), 0);
   ASSERT_NE(folder.st_dev, file.st_dev) << "the files of this overlay have their folder's device";
   const std::string holder = HoldOpen({merged / "upper-held", merged / "lower-held"}, run.sandbox.Root() / "holder.pid");
-  run.Select("Free_Space", "Temp");
+  run.Select(ItemId::FreeSpaceTemp);
   run.Clean();
   Shell("kill " + holder);
   EXPECT_TRUE(fs::exists(merged / "upper-held")) << "held open by a process of the user";
@@ -406,8 +406,8 @@ TEST(SafeDeletion, RefusedOpenat2FallsBackToTheWalkByComponents) {
     // A link below a root is refused, as openat2 refuses it.
     fs::create_directories(run.sandbox.CacheHome());
     fs::create_directory_symlink(outside, run.sandbox.CacheHome() / "thumbnails");
-    run.Select("Free_Space", "Temp");
-    run.Select("Free_Space", "Thumbnails");
+    run.Select(ItemId::FreeSpaceTemp);
+    run.Select(ItemId::FreeSpaceThumbnails);
     run.Collect();
     fs::rename(tmp / "swap", tmp / "swap.old");
     fs::create_directory_symlink(outside / "swap", tmp / "swap");
@@ -435,7 +435,7 @@ TEST(SafeDeletionInNamespace, DISABLED_FallBackWalkStaysOnItsFileSystem) {
   CleanupRun run;
   const fs::path sub = run.sandbox.Tmp() / "sub";
   Touch(sub / "file", "temporary");
-  run.Select("Free_Space", "Temp");
+  run.Select(ItemId::FreeSpaceTemp);
   run.Collect();
   ASSERT_EQ(Shell("mount -t tmpfs dkwt-other " + Quoted(sub.string())), 0);
   Touch(sub / "file", "on another file system");

@@ -35,8 +35,8 @@ fs::path OnlyLog(const Sandbox& sandbox) {
 TEST(CleanupWorker, ProgressIsThrottledAndEndsWithTheLastEntry) {
   CleanupRun run;
   SeedTemp(run.sandbox, 3000, 30);
-  run.Select("Free_Space", "Temp");
-  run.Select("Browser_History", "InternetExplorer");
+  run.Select(ItemId::FreeSpaceTemp);
+  run.Select(ItemId::BrowserHistoryInternetExplorer);
   run.Clean();
   const std::vector<int> values = run.target.Values();
   ASSERT_GE(values.size(), 3u);
@@ -53,7 +53,7 @@ TEST(CleanupWorker, CancelStopsBothLoopsAndTheLogStillGetsItsTotal) {
   CleanupRun run;
   run.settings.m_logDeletedFiles = true;
   SeedTemp(run.sandbox, 2000, 10);
-  run.Select("Free_Space", "Temp");
+  run.Select(ItemId::FreeSpaceTemp);
   // The user presses Cancel as the first progress arrives.
   run.target.onEvent = [&](int value) {
     if (value >= 0)
@@ -77,7 +77,7 @@ TEST(CleanupWorker, LogHasEveryEntryAndAVanishedFileWithZeroSize) {
   run.settings.m_logDeletedFiles = true;
   Touch(run.sandbox.Tmp() / "dir" / "half", std::string(524288, 'x'));
   Touch(run.sandbox.Tmp() / "gone", "soon");
-  run.Select("Free_Space", "Temp");
+  run.Select(ItemId::FreeSpaceTemp);
   run.Collect();
   fs::remove(run.sandbox.Tmp() / "gone");
   run.RunWorker();
@@ -113,7 +113,7 @@ TEST(CleanupWorker, LogIsCreatedForTheUserAlone) {
   CleanupRun run;
   run.settings.m_logDeletedFiles = true;
   Touch(run.sandbox.Tmp() / "a");
-  run.Select("Free_Space", "Temp");
+  run.Select(ItemId::FreeSpaceTemp);
   run.Clean();
   const fs::path log = OnlyLog(run.sandbox);
   EXPECT_EQ(fs::status(log).permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -136,7 +136,7 @@ TEST(CleanupWorker, LogIsNotWrittenThroughALinkInItsPlace) {
     const fs::path log = run.sandbox.Desktop() / ("DKWT_" + std::to_string(EpochSeconds()) + "_.log");
     fs::create_symlink(target, log);
     Touch(run.sandbox.Tmp() / "a");
-    run.Select("Free_Space", "Temp");
+    run.Select(ItemId::FreeSpaceTemp);
     run.Collect();
     WindowLikeTarget window;
     run.RunWorker(&window);

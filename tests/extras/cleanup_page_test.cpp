@@ -42,7 +42,11 @@ TEST_F(CleanupPage, BoxesFollowTheSystemsData) {
   ASSERT_EQ(Cleanup().m_boxes.size(), kCleanupItemCount);
   for (std::size_t i = 0; i < kCleanupItemCount; ++i) {
     SCOPED_TRACE(Cleanup().m_boxes[i]->GetLabel().utf8_string());
-    const cleanup::Availability availability = cleanup::ItemAvailability(Cleanup().m_boxItems[i]);
+    ASSERT_TRUE(Cleanup().m_boxItems[i]);
+    const CleanupItem& row = ItemRow(*Cleanup().m_boxItems[i]);
+    EXPECT_EQ(Cleanup().m_boxes[i]->GetId(), row.controlId);
+    EXPECT_EQ(Cleanup().m_boxes[i]->GetLabel(), row.label);
+    const cleanup::Availability availability = cleanup::ItemAvailability(row.id);
     EXPECT_EQ(Cleanup().m_boxes[i]->IsThisEnabled(), availability.available);
   }
   // Internet Explorer stays in the tree, with nothing to tick.
@@ -54,7 +58,7 @@ TEST_F(CleanupPage, BoxesFollowTheSystemsData) {
   wxCheckBox* crypto = Box(10134);
   ASSERT_FALSE(crypto->IsThisEnabled());
   Hover(crypto, wxEVT_ENTER_WINDOW);
-  EXPECT_TRUE(frame->m_extrasWindow->Info().Contains(cleanup::kNoSuchData));
+  EXPECT_TRUE(frame->m_extrasWindow->Info().Contains(kNoSuchData));
 }
 
 TEST_F(CleanupPage, PanelToggleFollowsTheAvailableBoxes) {
@@ -132,21 +136,14 @@ TEST_F(CleanupPage, TickedBoxesReachTheSelectionAndTheTaskFile) {
   SetRelative(0, 0, 30);
   Click(frame->m_startButton);
   ASSERT_TRUE(frame->m_running);
-  const std::size_t item = Cleanup().m_boxItems[slot];
-  EXPECT_TRUE(frame->m_cleanupSelection.items[item]);
+  ASSERT_TRUE(Cleanup().m_boxItems[slot]);
+  const CleanupItem& item = ItemRow(*Cleanup().m_boxItems[slot]);
+  EXPECT_TRUE(frame->m_cleanupSelection.Get(item.id));
   EXPECT_EQ(frame->m_cleanupSelection.CountSelected(), 1u);
   EXPECT_TRUE(frame->m_cleanupSelection.anySelected);
 
   const wxString saved = frame->SaveTaskFile("tidy");
-  const CleanupKey* key = nullptr;
-  std::size_t token = 0;
-  for (std::size_t k = 0; k < kCleanupKeyCount; ++k)
-    if (item >= CleanupFirstItem(k) && item < CleanupFirstItem(k) + CleanupKeys()[k].tokens.size()) {
-      key = &CleanupKeys()[k];
-      token = item - CleanupFirstItem(k);
-    }
-  ASSERT_NE(key, nullptr);
-  const std::string line = std::string(key->key) + "=" + key->tokens[token];
+  const std::string line = std::string(item.key) + "=" + item.token;
   EXPECT_NE(Sandbox::ReadFile(saved.utf8_string()).find(line), std::string::npos) << line;
 }
 

@@ -15,7 +15,7 @@ namespace {
 class CleanupFrame : public FrameTest {
  protected:
   void SelectTemp() {
-    frame->m_cleanupSelection.items[cleanup::ItemIndex("Free_Space", "Temp")] = true;
+    frame->m_cleanupSelection.Set(ItemId::FreeSpaceTemp, true);
     frame->m_cleanupSelection.anySelected = true;
   }
   // Lets the window handle what was queued until `done` holds.
@@ -118,7 +118,7 @@ TEST_F(CleanupFrame, SelectedBrowsersAreAskedToClose) {
   ASSERT_EQ(std::system(("'" + browser.string() + "' 60 & echo $! >'" + pidFile.string() + "'").c_str()), 0);
   std::string pid = Sandbox::ReadFile(pidFile);
   pid = pid.substr(0, pid.find('\n'));
-  frame->m_cleanupSelection.items[cleanup::ItemIndex("Cache", "Firefox")] = true;
+  frame->m_cleanupSelection.Set(ItemId::CacheFirefox, true);
   frame->m_cleanupSelection.anySelected = true;
   frame->m_settings.m_closeBrowsers = true;
   frame->m_settings.m_silentMode = true;

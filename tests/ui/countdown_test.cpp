@@ -24,7 +24,7 @@ class TestExtras : public ExtrasPages {
   wxString ReminderText() const override { return "Save your work"; }
   bool CollectCleanupSelection(CleanupSelection& selection) const override {
     if (cleanupItems)
-      selection.items[3] = true;
+      selection.Set(ItemId::CacheChrome, true);
     return cleanupItems;
   }
   bool WakeupPageOn() const override { return wakeup; }
@@ -307,7 +307,7 @@ TEST_F(Countdown, CleanupTaskTakesTheSelection) {
   EXPECT_TRUE(messages.messages.empty());
   EXPECT_EQ(frame->m_actionCode, 8);
   EXPECT_TRUE(frame->m_cleanupSelected);
-  EXPECT_TRUE(frame->m_cleanupSelection.items[3]);
+  EXPECT_TRUE(frame->m_cleanupSelection.Get(ItemId::CacheChrome));
   frame->SetExtras(nullptr);
 }
 
@@ -368,7 +368,7 @@ TEST_F(Countdown, PreventStandbyHoldsTheInhibitor) {
 }
 
 TEST_F(Countdown, FullCleanupNowSelectsAllThenRestores) {
-  frame->m_cleanupSelection.items[0] = true;
+  frame->m_cleanupSelection.Set(ItemId::CacheInternetExplorer, true);
   frame->m_cleanupSelection.anySelected = true;
   Click(frame->m_nowButtons[7]);
   EXPECT_TRUE(frame->m_running);
@@ -389,6 +389,7 @@ TEST_F(Countdown, FullCleanupNowSelectsAllThenRestores) {
   EXPECT_FALSE(frame->m_running);
   EXPECT_FALSE(frame->m_fullCleanupTimer.IsRunning());
   EXPECT_EQ(frame->m_cleanupSelection.CountSelected(), 1u);
+  EXPECT_TRUE(frame->m_cleanupSelection.Get(ItemId::CacheInternetExplorer));
   EXPECT_TRUE(frame->m_startButton->IsEnabled());
 }
 

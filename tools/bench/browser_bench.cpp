@@ -5,6 +5,7 @@
 //   dkwt_browser_bench [places visits bookmarks cookies cachefiles]
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -133,14 +134,15 @@ double RunOurs(const std::string& home, bool full) {
   cleanup::CleanupState state;
   cleanup::DiscoverBrowsers(task);
   cleanup::ItemContext context(state, task, settings, selection, host);
-  for (const cleanup::CatalogueRow& row : cleanup::BrowserCatalogue()) {
-    std::string key = row.key;
-    std::string token = row.token;
-    bool wanted = key == "Browser_History" || (full && (key == "Cache" || key == "Cookies"));
-    if (!wanted || (token != "Firefox" && token != "Chrome") || !row.collect)
+  std::vector<ItemId> wanted = {ItemId::BrowserHistoryFirefox, ItemId::BrowserHistoryChrome};
+  if (full)
+    wanted.insert(wanted.end(),
+                  {ItemId::CacheFirefox, ItemId::CacheChrome, ItemId::CookiesFirefox, ItemId::CookiesChrome});
+  for (const cleanup::CatalogueEntry& entry : cleanup::BrowserCatalogue()) {
+    if (std::find(wanted.begin(), wanted.end(), entry.id) == wanted.end() || !entry.collect)
       continue;
-    context.SetRow(&row);
-    row.collect(context);
+    context.SetRow(&ItemRow(entry.id));
+    entry.collect(context);
   }
   if (full) {
     os::safe_fs::Deleter deleter;

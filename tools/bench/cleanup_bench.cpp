@@ -58,8 +58,7 @@ fs::path ItemFolder(const std::string& item) {
 // worker's end as the window sees it.
 double CleanThroughWindow(CDFrame* frame, const std::string& item, bool log) {
   CleanupSelection selection;
-  selection.items[item == "temp" ? cleanup::ItemIndex("Free_Space", "Temp")
-                                 : cleanup::ItemIndex("Free_Space", "FlashPlayer")] = true;
+  selection.Set(item == "temp" ? ItemId::FreeSpaceTemp : ItemId::FreeSpaceFlashPlayer, true);
   selection.anySelected = true;
   frame->m_cleanupSelection = selection;
   frame->m_settings.m_silentMode = false;
