@@ -8,6 +8,7 @@
 
 #include "cleanup/browser_database.h"
 #include "cleanup/browser_procedures.h"
+#include "os/browsers.h"
 
 namespace cleanup {
 
@@ -384,38 +385,72 @@ CollectResult CollectChromiumSessions(BrowserSink& sink, const std::string& prof
   return sink.CollectFolder(profileFolder, options);
 }
 
-void CollectChromiumCache(BrowserSink& sink, const std::string& cacheFolder) {
+void CollectChromiumCache(BrowserSink& sink, const std::string& cacheFolder, const std::string& profileFolder,
+                          const std::string& userDataFolder) {
+  // Caches only, nothing a user keeps: the disk and code caches, the GPU's
+  // compiled shaders of the profile and of the whole browser.
   for (const char* name : {"/Cache", "/Code Cache"})
     sink.CollectFolder(cacheFolder + name, {});
+  for (const char* name : {"/GPUCache", "/DawnGraphiteCache", "/DawnWebGPUCache"})
+    sink.CollectFolder(profileFolder + name, {});
+  for (const char* name : {"/GrShaderCache", "/ShaderCache"})
+    sink.CollectFolder(userDataFolder + name, {});
 }
 
-void ChromeCache(BrowserSink& sink) {
+bool ChromiumInUse(BrowserSink& sink, const std::string& userDataFolder) {
+  std::string holder;
+  if (!os::browsers::ProfileInUse(os::browsers::Family::Chromium, userDataFolder, holder))
+    return false;
+  sink.LogError(sink.InUseCode(), sink.Message() + " " + wxString::Format(kProfileInUse, wxString::FromUTF8(holder)));
+  return true;
+}
+
+namespace {
+
+// Every profile of every Chromium-family browser that no running browser
+// holds (a held one is reported once per item and browser).
+template <typename Body>
+void ForEachChromiumProfile(BrowserSink& sink, Body body) {
+  std::string lastUserData;
+  bool held = false;
   for (const ChromiumProfile& profile : ChromiumProfiles()) {
+    if (profile.userDataFolder != lastUserData) {
+      lastUserData = profile.userDataFolder;
+      held = ChromiumInUse(sink, lastUserData);
+    }
+    if (!held)
+      body(profile);
+  }
+}
+
+}  // namespace
+
+void ChromeCache(BrowserSink& sink) {
+  ForEachChromiumProfile(sink, [&](const ChromiumProfile& profile) {
     if (profile.cacheFolder.empty())
       sink.LogError(10582);
     else
-      CollectChromiumCache(sink, profile.cacheFolder);
-  }
+      CollectChromiumCache(sink, profile.cacheFolder, profile.profileFolder, profile.userDataFolder);
+  });
 }
 
 void ChromeHistory(BrowserSink& sink) {
-  for (const ChromiumProfile& profile : ChromiumProfiles()) {
+  ForEachChromiumProfile(sink, [&](const ChromiumProfile& profile) {
     // The databases are edited only once their folder could be walked.
     if (CollectChromiumSessions(sink, profile.profileFolder, true) != CollectResult::Collected)
-      continue;
+      return;
     CleanChromiumHistory(sink, profile.profileFolder, kAllHistoryParts);
     sink.AddFile(profile.profileFolder + "/Bookmarks.bak");
-  }
+  });
 }
 
 void ChromeCookies(BrowserSink& sink) {
-  for (const ChromiumProfile& profile : ChromiumProfiles())
-    CleanChromiumCookies(sink, profile.profileFolder);
+  ForEachChromiumProfile(sink, [&](const ChromiumProfile& profile) { CleanChromiumCookies(sink, profile.profileFolder); });
 }
 
 void ChromePasswords(BrowserSink& sink) {
-  for (const ChromiumProfile& profile : ChromiumProfiles())
-    CleanChromiumPasswords(sink, profile.profileFolder);
+  ForEachChromiumProfile(sink,
+                         [&](const ChromiumProfile& profile) { CleanChromiumPasswords(sink, profile.profileFolder); });
 }
 
 }  // namespace cleanup

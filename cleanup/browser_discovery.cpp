@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/task.h"
+#include "cleanup/browser_procedures.h"
 #include "os/browsers.h"
 #include "os/folders.h"
 #include "os/profile.h"
@@ -157,8 +158,21 @@ int LocateOperaProfile(Task& task, const BrowserPlaces& places, const OperaLayou
 
 }  // namespace
 
-BrowserPlaces BrowserPlaces::System() {
-  return {os::browsers::FirefoxInstallFolders(), os::browsers::OperaLegacyInstallFolders()};
+const char kProfileInUse[] = "The profile is in use by a running browser (%s); it was left unchanged.";
+const char kNewerFirefoxHint[] =
+    "Firefox %s (profiles in %s) is newer than the versions this release knows; it is cleaned when \"Do not ignore "
+    "newer internet browsers\" is set.";
+
+BrowserPlaces BrowserPlaces::System() { return {true, {}, os::browsers::OperaLegacyInstallFolders()}; }
+
+std::vector<os::browsers::FirefoxRoot> BrowserPlaces::FirefoxRoots() const {
+  std::vector<os::browsers::FirefoxRoot> roots = os::browsers::FirefoxRoots();
+  if (roots.empty())
+    roots.push_back(os::browsers::DefaultFirefoxRoot());
+  if (!firefoxRootInstalls)
+    for (os::browsers::FirefoxRoot& root : roots)
+      root.installFolders = firefoxInstallFolders;
+  return roots;
 }
 
 int FirefoxVersionCodeOf(const std::string& version, bool ignoreBrowserVersion, int previous) {
@@ -210,7 +224,10 @@ long FirefoxVersionNumberOf(const std::string& version) {
 }
 
 int LookUpFirefoxProfile(Task& task) {
-  std::string root = os::browsers::FirefoxProfileRoot();
+  return LookUpFirefoxProfile(task, BrowserPlaces{}.FirefoxRoots().front().profileRoot);
+}
+
+int LookUpFirefoxProfile(Task& task, const std::string& root) {
   if (root.empty())
     return kBrowserNoPath;
   task.FirefoxProfileFolder.clear();
@@ -321,7 +338,7 @@ int RefreshOperaNew(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& 
   return 0;
 }
 
-void DiscoverBrowserFields(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places) {
+std::string DiscoverFirefoxRoot(Task& task, const os::browsers::FirefoxRoot& root, bool ignoreBrowserVersion) {
   // Every discovery starts afresh: a browser removed since the last one must
   // not keep its old profile.
   task.FirefoxInstalled = false;
@@ -333,22 +350,27 @@ void DiscoverBrowserFields(Task& task, bool ignoreBrowserVersion, const BrowserP
   task.FirefoxProfileIsRelative = false;
 
   std::string version;
-  bool installed = os::browsers::InstalledFirefoxVersion(places.firefoxInstallFolders, version);
-  std::string root = os::browsers::FirefoxProfileRoot();
-  bool hasProfiles = !root.empty() && os::folders::FileExists(root + "/profiles.ini");
+  bool installed = os::browsers::InstalledFirefoxVersion(root.installFolders, version);
+  bool hasProfiles = !root.profileRoot.empty() && os::folders::FileExists(root.profileRoot + "/profiles.ini");
   task.FirefoxInstalled = installed || hasProfiles;
-  if (task.FirefoxInstalled) {
-    if (!installed && LookUpFirefoxProfile(task) == 0) {
-      // Without an installation the profile tells which Firefox used it last:
-      // LastVersion=153.8.0_20261117185949/20261117185949.
-      std::string last;
-      if (ReadIni(Narrow(task.FirefoxProfileFolder) + "/compatibility.ini", "Compatibility", "LastVersion", last))
-        version = last.substr(0, last.find('_'));
-    }
-    task.FirefoxVersionCode = FirefoxVersionCodeOf(version, ignoreBrowserVersion, 0);
-    task.FirefoxVersionNumber = FirefoxVersionNumberOf(version);
-    task.FirefoxVersionKnown = task.FirefoxVersionNumber > 0;
+  if (!task.FirefoxInstalled)
+    return "";
+  if (!installed && LookUpFirefoxProfile(task, root.profileRoot) == 0) {
+    // Without an installation the profile tells which Firefox used it last:
+    // LastVersion=153.8.0_20261117185949/20261117185949.
+    std::string last;
+    if (ReadIni(Narrow(task.FirefoxProfileFolder) + "/compatibility.ini", "Compatibility", "LastVersion", last))
+      version = last.substr(0, last.find('_'));
   }
+  task.FirefoxVersionCode = FirefoxVersionCodeOf(version, ignoreBrowserVersion, 0);
+  task.FirefoxVersionNumber = FirefoxVersionNumberOf(version);
+  task.FirefoxVersionKnown = task.FirefoxVersionNumber > 0;
+  return version;
+}
+
+void DiscoverBrowserFields(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places) {
+  // The fields describe the first root; the items visit every root.
+  DiscoverFirefoxRoot(task, places.FirefoxRoots().front(), ignoreBrowserVersion);
 
   task.OperaOldVersionCode = 0;
   task.OperaNewVersionCode = 0;
@@ -370,8 +392,8 @@ void DiscoverBrowserFields(Task& task, bool ignoreBrowserVersion, const BrowserP
   if (newLayout && !task.OperaLookupFailed)
     RefreshOperaNew(task, ignoreBrowserVersion, places);
 
-  std::string today = os::browsers::OperaProfileFolder();
-  task.OperaChromiumFolder = os::folders::FolderExists(today) ? Wide(today) : wxString();
+  std::vector<os::browsers::ChromiumBrowser> today = os::browsers::OperaBrowsers();
+  task.OperaChromiumFolder = today.empty() ? wxString() : Wide(today.front().userDataFolder);
 }
 
 std::string FirefoxProfileBase(const Task& task) {
@@ -403,7 +425,8 @@ std::vector<ChromiumProfile> ChromiumProfiles() {
     for (const std::string& name : names) {
       std::string folder = browser.userDataFolder + "/" + name;
       if (os::folders::FolderExists(folder))
-        profiles.push_back({browser.name, folder, browser.cacheFolder.empty() ? "" : browser.cacheFolder + "/" + name});
+        profiles.push_back({browser.name, browser.userDataFolder, folder,
+                            browser.cacheFolder.empty() ? "" : browser.cacheFolder + "/" + name});
     }
   }
   return profiles;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "os/browsers.h"
+
 class Task;
 
 namespace cleanup {
@@ -33,10 +35,15 @@ constexpr int kNewestKnownFirefoxMajor = 153;
 
 // Where to look; the system's places by default, others in tests.
 struct BrowserPlaces {
+  // An installed Firefox is looked for in each root's own folders (the
+  // system's places), or else in these folders for every root (tests).
+  bool firefoxRootInstalls = false;
   std::vector<std::string> firefoxInstallFolders;
   std::vector<std::string> operaInstallFolders;
 
   static BrowserPlaces System();
+  // The Firefox roots that exist now; the default root when none does.
+  std::vector<os::browsers::FirefoxRoot> FirefoxRoots() const;
 };
 
 // The version code of a Firefox version text ("153.8.0esr", "3.6.13"), from
@@ -45,8 +52,13 @@ int FirefoxVersionCodeOf(const std::string& version, bool ignoreBrowserVersion, 
 // The digits of the first 64 characters read as one decimal number.
 long FirefoxVersionNumberOf(const std::string& version);
 
-// Sets the Firefox profile fields; 0 or a result code.
+// Sets the Firefox profile fields from the profiles.ini of `root` (the
+// first root when none is given); 0 or a result code.
+int LookUpFirefoxProfile(Task& task, const std::string& root);
 int LookUpFirefoxProfile(Task& task);
+// Sets every Firefox field from one root: its installation's version, else
+// the version that last used the profile in use. Returns the version text.
+std::string DiscoverFirefoxRoot(Task& task, const os::browsers::FirefoxRoot& root, bool ignoreBrowserVersion);
 // Opera 8-12 layouts: old (opera6.ini) and new (operaprefs.ini).
 int RefreshOperaOld(Task& task, const BrowserPlaces& places = BrowserPlaces::System());
 int RefreshOperaNew(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places = BrowserPlaces::System());
@@ -59,11 +71,12 @@ std::string FirefoxProfileBase(const Task& task);  // profile folder + "/"
 std::string FirefoxHistoryFile(const Task& task);
 std::string FirefoxCookiesFile(const Task& task);
 
-// One profile of a Chromium-family browser (Google Chrome, Chromium).
+// One profile of a Chromium-family browser (Google Chrome, Chromium, Brave, ...).
 struct ChromiumProfile {
-  std::string browser;        // "google-chrome", "chromium"
-  std::string profileFolder;  // <user data>/<profile>
-  std::string cacheFolder;    // <cache>/<profile>
+  std::string browser;         // "google-chrome", "chromium (snap)", ...
+  std::string userDataFolder;  // holds Local State, the lock and the shader caches
+  std::string profileFolder;   // <user data>/<profile>
+  std::string cacheFolder;     // <cache>/<profile>
 };
 
 // "Default" and the other profiles each browser's Local State lists, when

@@ -19,17 +19,66 @@ bool Exists(const std::string& path) {
   return std::filesystem::exists(path, error);
 }
 
-// Runs the profile lookup every Firefox item starts with; false ends the item.
-bool FirefoxProfileReady(BrowserSink& sink) {
-  Task& task = sink.CurrentTask();
-  if (!task.FirefoxVersionKnown)
-    return false;
-  int code = LookUpFirefoxProfile(task);
-  if (code != 0) {
-    sink.LogError(code == kProfilesIniUnreadable ? kProfileTooMany : code);
-    return false;
+// The Firefox fields of the task, kept across the visit of every root.
+struct FirefoxFields {
+  explicit FirefoxFields(const Task& task)
+      : installed(task.FirefoxInstalled),
+        versionCode(task.FirefoxVersionCode),
+        versionNumber(task.FirefoxVersionNumber),
+        versionKnown(task.FirefoxVersionKnown),
+        folder(task.FirefoxProfileFolder),
+        relativePath(task.FirefoxProfileRelativePath),
+        isRelative(task.FirefoxProfileIsRelative) {}
+  void RestoreTo(Task& task) const {
+    task.FirefoxInstalled = installed;
+    task.FirefoxVersionCode = versionCode;
+    task.FirefoxVersionNumber = versionNumber;
+    task.FirefoxVersionKnown = versionKnown;
+    task.FirefoxProfileFolder = folder;
+    task.FirefoxProfileRelativePath = relativePath;
+    task.FirefoxProfileIsRelative = isRelative;
   }
-  return true;
+  bool installed;
+  int versionCode;
+  long versionNumber;
+  bool versionKnown;
+  wxString folder;
+  wxString relativePath;
+  bool isRelative;
+};
+
+// Runs `body` on the profile in use of every Firefox root (the
+// distribution's, a snap's, a flatpak's ...). Each root is discovered and
+// looked up as a Firefox item starts; a failure is reported and ends the
+// item for that root only.
+template <typename Body>
+void ForEachFirefoxProfile(BrowserSink& sink, Body body) {
+  Task& task = sink.CurrentTask();
+  const FirefoxFields saved(task);
+  for (const os::browsers::FirefoxRoot& root : sink.Places().FirefoxRoots()) {
+    const std::string version = DiscoverFirefoxRoot(task, root, sink.IgnoreBrowserVersion());
+    if (!task.FirefoxVersionKnown)
+      continue;
+    int code = LookUpFirefoxProfile(task, root.profileRoot);
+    if (code != 0) {
+      sink.LogError(code == kProfilesIniUnreadable ? kProfileTooMany : code);
+      continue;
+    }
+    if (task.FirefoxVersionCode <= 0) {
+      // Refused; the log says how to accept it.
+      sink.LogError(kBrowserNoPath, sink.Message() + " " +
+                                        wxString::Format(kNewerFirefoxHint, wxString::FromUTF8(version),
+                                                         wxString::FromUTF8(root.profileRoot)));
+      continue;
+    }
+    std::string holder;
+    if (os::browsers::ProfileInUse(os::browsers::Family::Firefox, Narrow(task.FirefoxProfileFolder), holder)) {
+      sink.LogError(sink.InUseCode(), sink.Message() + " " + wxString::Format(kProfileInUse, wxString::FromUTF8(holder)));
+      continue;
+    }
+    body(root);
+  }
+  saved.RestoreTo(task);
 }
 
 // Where the caches lie: below the cache home for a relative profile (today's
@@ -162,122 +211,97 @@ void CleanFirefoxDownloads(BrowserSink& sink, const std::string& placesPath) {
 }
 
 void FirefoxCache(BrowserSink& sink) {
-  if (!FirefoxProfileReady(sink))
-    return;
-  const Task& task = sink.CurrentTask();
-  std::string profile = FirefoxProfileBase(task);
-  if (profile.empty()) {
-    sink.LogError(kBrowserNoPath);
-    return;
-  }
-  // The oldest versions (and the 9x family) kept everything in the profile.
-  bool flat = task.m_win9xFamily || task.FirefoxVersionCode < 15;
-  std::string cacheHome = os::browsers::FirefoxCacheRoot();
-  std::string relative = Narrow(task.FirefoxProfileRelativePath);
-  std::set<std::string> walked;
-  bool reportedEmpty = false;
-  for (const FirefoxCacheRow& row : kFirefoxCaches) {
-    if (task.FirefoxVersionCode < row.minimumCode)
-      continue;
-    std::string base;
-    if (flat || row.base == CacheBase::Profile) {
-      base = profile;
-    } else {
-      if (row.relativeOnly && !task.FirefoxProfileIsRelative)
+  ForEachFirefoxProfile(sink, [&](const os::browsers::FirefoxRoot& root) {
+    const Task& task = sink.CurrentTask();
+    std::string profile = FirefoxProfileBase(task);
+    // The oldest versions (and the 9x family) kept everything in the profile.
+    bool flat = task.m_win9xFamily || task.FirefoxVersionCode < 15;
+    std::string relative = Narrow(task.FirefoxProfileRelativePath);
+    std::set<std::string> walked;
+    bool reportedEmpty = false;
+    for (const FirefoxCacheRow& row : kFirefoxCaches) {
+      if (task.FirefoxVersionCode < row.minimumCode)
         continue;
-      if (cacheHome.empty()) {
-        if (!reportedEmpty)
-          sink.LogError(kBrowserNoPath);
-        reportedEmpty = true;
-        continue;
+      std::string base;
+      if (flat || row.base == CacheBase::Profile) {
+        base = profile;
+      } else {
+        if (row.relativeOnly && !task.FirefoxProfileIsRelative)
+          continue;
+        if (root.cacheRoot.empty()) {
+          if (!reportedEmpty)
+            sink.LogError(kBrowserNoPath);
+          reportedEmpty = true;
+          continue;
+        }
+        base = root.cacheRoot + "/" + relative + "/";
       }
-      base = cacheHome + "/" + relative + "/";
+      std::string folder = base + row.folder;
+      if (walked.insert(folder).second)
+        sink.CollectFolder(folder, {});
     }
-    std::string folder = base + row.folder;
-    if (walked.insert(folder).second)
-      sink.CollectFolder(folder, {});
-  }
+  });
 }
 
 void FirefoxCookies(BrowserSink& sink) {
-  if (!FirefoxProfileReady(sink))
-    return;
-  std::string path = FirefoxCookiesFile(sink.CurrentTask());
-  if (path.empty()) {
-    sink.LogError(kBrowserNoPath);
-    return;
-  }
-  sink.AddFile(path);
+  ForEachFirefoxProfile(sink, [&](const os::browsers::FirefoxRoot&) {
+    sink.AddFile(FirefoxCookiesFile(sink.CurrentTask()));
+  });
 }
 
 void FirefoxHistory(BrowserSink& sink) {
-  if (!FirefoxProfileReady(sink))
-    return;
-  const Task& task = sink.CurrentTask();
-  std::string path = FirefoxHistoryFile(task);
-  if (path.empty()) {
-    sink.LogError(kBrowserNoPath);
-    return;
-  }
-  if (task.FirefoxVersionCode >= 30 && path.find("places.sqlite") != std::string::npos)
+  ForEachFirefoxProfile(sink, [&](const os::browsers::FirefoxRoot& root) {
+    const Task& task = sink.CurrentTask();
+    std::string path = FirefoxHistoryFile(task);
+    if (task.FirefoxVersionCode < 30 || path.find("places.sqlite") == std::string::npos) {
+      sink.AddFile(path);
+      return;
+    }
     CleanFirefoxPlaces(sink, path);
-  else
-    sink.AddFile(path);
+    // The pictures of visited pages for the new-tab page: in the cache
+    // folder of a relative profile, else in the profile.
+    if (task.FirefoxProfileIsRelative && !root.cacheRoot.empty())
+      sink.CollectFolder(root.cacheRoot + "/" + Narrow(task.FirefoxProfileRelativePath) + "/thumbnails", {});
+    else
+      sink.CollectFolder(FirefoxProfileBase(task) + "thumbnails", {});
+  });
 }
 
 void FirefoxDownload(BrowserSink& sink) {
-  if (!FirefoxProfileReady(sink))
-    return;
-  const Task& task = sink.CurrentTask();
-  std::string base = FirefoxProfileBase(task);
-  if (base.empty()) {
-    sink.LogError(kBrowserNoPath);
-    return;
-  }
-  if (task.FirefoxVersionCode < 30) {
-    sink.AddFile(base + "downloads.rdf");
-    return;
-  }
-  AddEach(sink, base, {"downloads.sqlite", "downloads.json"});
-  CleanFirefoxDownloads(sink, base + "places.sqlite");
+  ForEachFirefoxProfile(sink, [&](const os::browsers::FirefoxRoot&) {
+    const Task& task = sink.CurrentTask();
+    std::string base = FirefoxProfileBase(task);
+    if (task.FirefoxVersionCode < 30) {
+      sink.AddFile(base + "downloads.rdf");
+      return;
+    }
+    AddEach(sink, base, {"downloads.sqlite", "downloads.json"});
+    CleanFirefoxDownloads(sink, base + "places.sqlite");
+  });
 }
 
 void FirefoxSession(BrowserSink& sink) {
-  if (!FirefoxProfileReady(sink))
-    return;
-  std::string base = FirefoxProfileBase(sink.CurrentTask());
-  if (base.empty()) {
-    sink.LogError(kBrowserNoPath);
-    return;
-  }
-  AddEach(sink, base, {"sessionstore.bak", "sessionstore.js", "sessionstore.jsonlz4"});
-  sink.CollectFolder(base + "sessionstore-backups", {});
+  ForEachFirefoxProfile(sink, [&](const os::browsers::FirefoxRoot&) {
+    std::string base = FirefoxProfileBase(sink.CurrentTask());
+    AddEach(sink, base, {"sessionstore.bak", "sessionstore.js", "sessionstore.jsonlz4"});
+    sink.CollectFolder(base + "sessionstore-backups", {});
+  });
 }
 
 void FirefoxAutoComplete(BrowserSink& sink) {
-  if (!FirefoxProfileReady(sink))
-    return;
-  const Task& task = sink.CurrentTask();
-  std::string base = FirefoxProfileBase(task);
-  if (base.empty()) {
-    sink.LogError(kBrowserNoPath);
-    return;
-  }
-  sink.AddFile(base + (task.FirefoxVersionCode < 30 ? "formhistory.dat" : "formhistory.sqlite"));
+  ForEachFirefoxProfile(sink, [&](const os::browsers::FirefoxRoot&) {
+    const Task& task = sink.CurrentTask();
+    sink.AddFile(FirefoxProfileBase(task) + (task.FirefoxVersionCode < 30 ? "formhistory.dat" : "formhistory.sqlite"));
+  });
 }
 
 void FirefoxPasswords(BrowserSink& sink) {
-  if (!FirefoxProfileReady(sink))
-    return;
-  std::string base = FirefoxProfileBase(sink.CurrentTask());
-  if (base.empty()) {
-    sink.LogError(kBrowserNoPath);
-    return;
-  }
-  // Not key4.db: it also holds the user's certificate keys and primary password.
-  AddEach(sink, base,
-          {"signons.txt", "signons2.txt", "signons3.txt", "key3.db", "signons.sqlite", "logins.json",
-           "logins-backup.json"});
+  ForEachFirefoxProfile(sink, [&](const os::browsers::FirefoxRoot&) {
+    // Not key4.db: it also holds the user's certificate keys and primary password.
+    AddEach(sink, FirefoxProfileBase(sink.CurrentTask()),
+            {"signons.txt", "signons2.txt", "signons3.txt", "key3.db", "signons.sqlite", "logins.json",
+             "logins-backup.json"});
+  });
 }
 
 }  // namespace cleanup

@@ -27,6 +27,10 @@ class ContextSink : public BrowserSink {
     return m_context.CollectFolder(folder, options);
   }
   bool AddFile(const std::string& path) override { return m_context.AddFile(path); }
+  int InUseCode() const override {
+    const int code = m_context.Row().codes.notOpened;
+    return code != 0 ? code : kChromeDatabaseOpenFailed;
+  }
 
  private:
   ItemContext& m_context;

@@ -61,8 +61,14 @@ void AddLegacyFiles(BrowserSink& sink, const OperaFiles& files) {
     sink.AddFile(profile + name);
 }
 
-// Today's Opera, when its folder exists.
-std::string OperaToday(BrowserSink& sink) { return Narrow(sink.CurrentTask().OperaChromiumFolder); }
+// Today's Opera in every packaging whose folder exists (the distribution's,
+// the snap), unless a running Opera holds it.
+template <typename Body>
+void ForEachOperaToday(BrowserSink& sink, Body body) {
+  for (const os::browsers::ChromiumBrowser& opera : os::browsers::OperaBrowsers())
+    if (!ChromiumInUse(sink, opera.userDataFolder))
+      body(opera);
+}
 
 struct CacheFolder {
   int base;  // 1: the profile's cache base, 2: the installation folder
@@ -109,54 +115,54 @@ void OperaCache(BrowserSink& sink) {
       sink.CollectFolder(base + folder.name, options);
     }
   }
-  std::string today = OperaToday(sink);
-  if (!today.empty()) {
-    std::string cache = os::browsers::OperaCacheFolder();
-    if (cache.empty())
+  ForEachOperaToday(sink, [&](const os::browsers::ChromiumBrowser& opera) {
+    if (opera.cacheFolder.empty())
       sink.LogError(kBrowserNoPath);
     else
-      CollectChromiumCache(sink, cache);
-  }
+      CollectChromiumCache(sink, opera.cacheFolder, opera.userDataFolder, opera.userDataFolder);
+  });
 }
 
 void OperaCookies(BrowserSink& sink) {
   AddLegacyFiles(sink, {{"cookies4.dat"}, {"cookies4.dat"}});
-  if (std::string today = OperaToday(sink); !today.empty())
-    CleanChromiumCookies(sink, today);
+  ForEachOperaToday(sink, [&](const os::browsers::ChromiumBrowser& opera) { CleanChromiumCookies(sink, opera.userDataFolder); });
 }
 
 void OperaHistory(BrowserSink& sink) {
   AddLegacyFiles(sink, {{"global.dat", "opera.dir", "vlink4.dat"}, {"global_history.dat", "vlink4.dat"}});
-  if (std::string today = OperaToday(sink); !today.empty())
-    CleanChromiumHistory(sink, today, kVisitsPart);
+  ForEachOperaToday(sink, [&](const os::browsers::ChromiumBrowser& opera) {
+    CleanChromiumHistory(sink, opera.userDataFolder, kVisitsPart);
+  });
 }
 
 void OperaDownload(BrowserSink& sink) {
   AddLegacyFiles(sink, {{"download.dat"}, {"download.dat"}});
-  if (std::string today = OperaToday(sink); !today.empty())
-    CleanChromiumHistory(sink, today, kDownloadPart);
+  ForEachOperaToday(sink, [&](const os::browsers::ChromiumBrowser& opera) {
+    CleanChromiumHistory(sink, opera.userDataFolder, kDownloadPart);
+  });
 }
 
 void OperaSession(BrowserSink& sink) {
   std::string profile;
   if (OperaLegacyLayout(sink, profile) != Layout::None)
     sink.CollectFolder(profile + "sessions", {});
-  if (std::string today = OperaToday(sink); !today.empty()) {
-    sink.CollectFolder(today + "/Sessions", {});
-    sink.CollectFolder(today + "/Sessions_Encrypted", {});
-  }
+  ForEachOperaToday(sink, [&](const os::browsers::ChromiumBrowser& opera) {
+    sink.CollectFolder(opera.userDataFolder + "/Sessions", {});
+    sink.CollectFolder(opera.userDataFolder + "/Sessions_Encrypted", {});
+  });
 }
 
 void OperaTypedUrls(BrowserSink& sink) {
   AddLegacyFiles(sink, {{"typed_history.xml"}, {"typed_history.xml"}});
-  if (std::string today = OperaToday(sink); !today.empty())
-    CleanChromiumHistory(sink, today, kTypedPart);
+  ForEachOperaToday(sink, [&](const os::browsers::ChromiumBrowser& opera) {
+    CleanChromiumHistory(sink, opera.userDataFolder, kTypedPart);
+  });
 }
 
 void OperaPasswords(BrowserSink& sink) {
   AddLegacyFiles(sink, {{"wand.dat"}, {"wand.dat"}});
-  if (std::string today = OperaToday(sink); !today.empty())
-    CleanChromiumPasswords(sink, today);
+  ForEachOperaToday(sink,
+                    [&](const os::browsers::ChromiumBrowser& opera) { CleanChromiumPasswords(sink, opera.userDataFolder); });
 }
 
 }  // namespace cleanup

@@ -31,8 +31,15 @@ class BrowserSink {
   // Adds the file (with its SQLite companions) if it exists.
   virtual bool AddFile(const std::string& path) = 0;
 
+  // The code a profile held by a running browser is reported with.
+  virtual int InUseCode() const { return kBrowserNoPath; }
+
   void LogError(int code) { LogError(code, Message()); }
 };
+
+// Appended to the item's message in the error log.
+extern const char kProfileInUse[];      // %s: the lock and its process
+extern const char kNewerFirefoxHint[];  // %s: the version, %s: the profiles folder
 
 // Codes of the database steps of the Chromium-family items.
 constexpr int kChromeDatabaseOpenFailed = 10583;
@@ -61,7 +68,10 @@ void CleanChromiumPasswords(BrowserSink& sink, const std::string& profileFolder)
 // Session files (Sessions/, Sessions_Encrypted/ and the old names), walked
 // from the profile folder.
 CollectResult CollectChromiumSessions(BrowserSink& sink, const std::string& profileFolder, bool withOldHistoryFiles);
-void CollectChromiumCache(BrowserSink& sink, const std::string& cacheFolder);
+void CollectChromiumCache(BrowserSink& sink, const std::string& cacheFolder, const std::string& profileFolder,
+                          const std::string& userDataFolder);
+// Reports and returns true when a running browser holds the user-data folder.
+bool ChromiumInUse(BrowserSink& sink, const std::string& userDataFolder);
 
 // Firefox databases edited in place.
 void CleanFirefoxPlaces(BrowserSink& sink, const std::string& placesPath);

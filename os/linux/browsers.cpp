@@ -1,9 +1,16 @@
 #include "os/browsers.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <set>
+#include <span>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -14,52 +21,254 @@ namespace os::browsers {
 
 namespace {
 
+// What a place of the tables is relative to.
+enum class Base { System, Home, Config, Cache, Data };
+
+struct Place {
+  Base base;
+  const char* path;
+};
+
 std::string Env(const char* name) {
   const char* value = std::getenv(name);
   return value ? value : "";
 }
 
-std::string Home() { return Env("HOME"); }
-
 std::string XdgBase(const char* variable, const char* underHome) {
   std::string value = Env(variable);
+  // The XDG rules ignore relative values.
   if (!value.empty() && value[0] == '/')
     return value;
-  std::string home = Home();
+  std::string home = Env("HOME");
   return home.empty() ? "" : home + "/" + underHome;
 }
 
-bool IsFolder(const std::string& path) {
-  struct stat info {};
+// Empty when the base folder is not known.
+std::string Resolve(const Place& place) {
+  std::string base;
+  switch (place.base) {
+    case Base::System:
+      return place.path;
+    case Base::Home:
+      base = Env("HOME");
+      break;
+    case Base::Config:
+      base = XdgBase("XDG_CONFIG_HOME", ".config");
+      break;
+    case Base::Cache:
+      base = XdgBase("XDG_CACHE_HOME", ".cache");
+      break;
+    case Base::Data:
+      base = XdgBase("XDG_DATA_HOME", ".local/share");
+      break;
+  }
+  return base.empty() || base[0] != '/' ? "" : base + "/" + place.path;
+}
+
+bool IsFolder(const std::string& path, struct stat& info) {
   return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Debian's packages, Mozilla's own tarball location, and the snap.
-constexpr const char* kFirefoxFolders[] = {
-    "/usr/lib/firefox-esr",
-    "/usr/lib/firefox",
-    "/usr/lib64/firefox",
-    "/opt/firefox",
-    "/usr/local/lib/firefox",
-    "/snap/firefox/current/usr/lib/firefox",
+// Two rows may name one folder (a link, XDG_CONFIG_HOME=~/.mozilla/..): it
+// is cleaned once.
+class SeenFolders {
+ public:
+  bool FirstTime(const struct stat& info) { return m_seen.insert({info.st_dev, info.st_ino}).second; }
+
+ private:
+  std::set<std::pair<dev_t, ino_t>> m_seen;
 };
+
+// --- Firefox -------------------------------------------------------------
+
+// The distribution's packages and Mozilla's own tarball locations.
+constexpr Place kDistributionFirefox[] = {
+    {Base::System, "/usr/lib/firefox-esr"}, {Base::System, "/usr/lib/firefox"},
+    {Base::System, "/usr/lib64/firefox"},   {Base::System, "/opt/firefox"},
+    {Base::System, "/usr/local/lib/firefox"},
+};
+constexpr Place kSnapFirefox[] = {{Base::System, "/snap/firefox/current/usr/lib/firefox"}};
+constexpr Place kFlatpakFirefox[] = {
+    {Base::System, "/var/lib/flatpak/app/org.mozilla.firefox/current/active/files/lib/firefox"},
+    {Base::Data, "flatpak/app/org.mozilla.firefox/current/active/files/lib/firefox"},
+};
+
+struct FirefoxRow {
+  const char* name;
+  Place profiles;  // holds profiles.ini
+  Place cache;     // caches of relative profiles
+  std::span<const Place> installs;
+};
+
+const FirefoxRow kFirefoxRows[] = {
+    {"firefox", {Base::Home, ".mozilla/firefox"}, {Base::Cache, "mozilla/firefox"}, kDistributionFirefox},
+    // Today's Firefox on a fresh account (nothing under ~/.mozilla/firefox).
+    {"firefox", {Base::Config, "mozilla/firefox"}, {Base::Cache, "mozilla/firefox"}, kDistributionFirefox},
+    {"firefox (snap)", {Base::Home, "snap/firefox/common/.mozilla/firefox"},
+     {Base::Home, "snap/firefox/common/.cache/mozilla/firefox"}, kSnapFirefox},
+    {"firefox (flatpak)", {Base::Home, ".var/app/org.mozilla.firefox/.mozilla/firefox"},
+     {Base::Home, ".var/app/org.mozilla.firefox/cache/mozilla/firefox"}, kFlatpakFirefox},
+    {"firefox (flatpak)", {Base::Home, ".var/app/org.mozilla.firefox/config/mozilla/firefox"},
+     {Base::Home, ".var/app/org.mozilla.firefox/cache/mozilla/firefox"}, kFlatpakFirefox},
+};
+
+FirefoxRoot RootOf(const FirefoxRow& row) {
+  FirefoxRoot root{row.name, Resolve(row.profiles), Resolve(row.cache), {}};
+  for (const Place& place : row.installs)
+    if (std::string folder = Resolve(place); !folder.empty())
+      root.installFolders.push_back(folder);
+  return root;
+}
+
+// --- the Chromium family -------------------------------------------------
 
 struct ChromiumRow {
-  const char* name;  // folder name under the configuration and cache folders
+  const char* name;
+  Place userData;
+  Place cache;
 };
 
-constexpr ChromiumRow kChromiumRows[] = {
-    {"google-chrome"},
-    {"chromium"},
+const ChromiumRow kChromiumRows[] = {
+    {"google-chrome", {Base::Config, "google-chrome"}, {Base::Cache, "google-chrome"}},
+    {"google-chrome-beta", {Base::Config, "google-chrome-beta"}, {Base::Cache, "google-chrome-beta"}},
+    {"google-chrome-unstable", {Base::Config, "google-chrome-unstable"}, {Base::Cache, "google-chrome-unstable"}},
+    {"google-chrome (flatpak)", {Base::Home, ".var/app/com.google.Chrome/config/google-chrome"},
+     {Base::Home, ".var/app/com.google.Chrome/cache/google-chrome"}},
+    {"chromium", {Base::Config, "chromium"}, {Base::Cache, "chromium"}},
+    {"chromium (snap)", {Base::Home, "snap/chromium/common/chromium"}, {Base::Home, "snap/chromium/common/.cache/chromium"}},
+    {"chromium (flatpak)", {Base::Home, ".var/app/org.chromium.Chromium/config/chromium"},
+     {Base::Home, ".var/app/org.chromium.Chromium/cache/chromium"}},
+    {"brave", {Base::Config, "BraveSoftware/Brave-Browser"}, {Base::Cache, "BraveSoftware/Brave-Browser"}},
+    {"brave (snap)", {Base::Home, "snap/brave/current/.config/BraveSoftware/Brave-Browser"},
+     {Base::Home, "snap/brave/common/.cache/BraveSoftware/Brave-Browser"}},
+    {"brave (flatpak)", {Base::Home, ".var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser"},
+     {Base::Home, ".var/app/com.brave.Browser/cache/BraveSoftware/Brave-Browser"}},
+    {"vivaldi", {Base::Config, "vivaldi"}, {Base::Cache, "vivaldi"}},
+    {"vivaldi-snapshot", {Base::Config, "vivaldi-snapshot"}, {Base::Cache, "vivaldi-snapshot"}},
+    {"microsoft-edge", {Base::Config, "microsoft-edge"}, {Base::Cache, "microsoft-edge"}},
+    {"microsoft-edge-beta", {Base::Config, "microsoft-edge-beta"}, {Base::Cache, "microsoft-edge-beta"}},
+    {"microsoft-edge-dev", {Base::Config, "microsoft-edge-dev"}, {Base::Cache, "microsoft-edge-dev"}},
 };
+
+// Today's Opera keeps its databases directly in its folder.
+const ChromiumRow kOperaRows[] = {
+    {"opera", {Base::Config, "opera"}, {Base::Cache, "opera"}},
+    {"opera (snap)", {Base::Home, "snap/opera/current/.config/opera"}, {Base::Home, "snap/opera/common/.cache/opera"}},
+};
+
+std::vector<ChromiumBrowser> ExistingBrowsers(std::span<const ChromiumRow> rows) {
+  std::vector<ChromiumBrowser> found;
+  SeenFolders seen;
+  for (const ChromiumRow& row : rows) {
+    ChromiumBrowser browser{row.name, Resolve(row.userData), Resolve(row.cache)};
+    struct stat info {};
+    if (IsFolder(browser.userDataFolder, info) && seen.FirstTime(info))
+      found.push_back(std::move(browser));
+  }
+  return found;
+}
 
 // Local State is a few hundred kilobytes at most; more is not ours to parse.
 constexpr std::size_t kLocalStateLimit = 8u * 1024u * 1024u;
 
+// --- locks of running browsers ---------------------------------------------
+
+bool ReadLink(const std::string& path, std::string& target) {
+  char buffer[512];
+  ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer - 1);
+  if (length <= 0)
+    return false;
+  target.assign(buffer, static_cast<std::size_t>(length));
+  return true;
+}
+
+bool ParsePid(const std::string& text, pid_t& pid) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  pid = static_cast<pid_t>(std::strtol(text.c_str(), nullptr, 10));
+  return pid > 0;
+}
+
+// A process exists under this id (another user's too: EPERM).
+bool Alive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+std::string HostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0)
+    return "";
+  return name;
+}
+
+// Firefox holds an fcntl lock on .parentlock while it runs; the kernel
+// knows it across a sandbox's process namespace, the lock link's id not.
+bool FirefoxInUse(const std::string& folder, std::string& holder) {
+  const std::string parentLock = folder + "/.parentlock";
+  int fd = ::open(parentLock.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd >= 0) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    bool locked = ::fcntl(fd, F_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    if (locked)
+      holder = parentLock + " (process " + std::to_string(lock.l_pid) + ")";
+    return locked;
+  }
+  // "lock" -> "<address>:+<pid>"
+  std::string target;
+  if (!ReadLink(folder + "/lock", target))
+    return false;
+  std::size_t at = target.rfind(":+");
+  pid_t pid = 0;
+  if (at == std::string::npos || !ParsePid(target.substr(at + 2), pid) || !Alive(pid))
+    return false;
+  holder = folder + "/lock (process " + std::to_string(pid) + ")";
+  return true;
+}
+
+// "SingletonLock" -> "<host name>-<pid>"; a lock of another machine (a home
+// shared over the network) is not this machine's to judge.
+bool ChromiumInUse(const std::string& folder, std::string& holder) {
+  std::string target;
+  if (!ReadLink(folder + "/SingletonLock", target))
+    return false;
+  std::size_t dash = target.rfind('-');
+  pid_t pid = 0;
+  if (dash == std::string::npos || target.substr(0, dash) != HostName() || !ParsePid(target.substr(dash + 1), pid) ||
+      !Alive(pid))
+    return false;
+  holder = folder + "/SingletonLock (process " + std::to_string(pid) + ")";
+  return true;
+}
+
 }  // namespace
 
+std::vector<FirefoxRoot> FirefoxRoots() {
+  std::vector<FirefoxRoot> roots;
+  SeenFolders seen;
+  for (const FirefoxRow& row : kFirefoxRows) {
+    FirefoxRoot root = RootOf(row);
+    struct stat info {};
+    if (IsFolder(root.profileRoot, info) && seen.FirstTime(info))
+      roots.push_back(std::move(root));
+  }
+  return roots;
+}
+
+FirefoxRoot DefaultFirefoxRoot() {
+  FirefoxRoot root = RootOf(Env("HOME").empty() ? kFirefoxRows[1] : kFirefoxRows[0]);
+  root.installFolders = FirefoxInstallFolders();
+  return root;
+}
+
 std::vector<std::string> FirefoxInstallFolders() {
-  return {std::begin(kFirefoxFolders), std::end(kFirefoxFolders)};
+  std::vector<std::string> folders;
+  for (const FirefoxRow& row : kFirefoxRows)
+    for (const Place& place : row.installs)
+      if (std::string folder = Resolve(place);
+          !folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end())
+        folders.push_back(folder);
+  return folders;
 }
 
 bool InstalledFirefoxVersion(const std::vector<std::string>& folders, std::string& version) {
@@ -74,45 +283,12 @@ bool InstalledFirefoxVersion(const std::vector<std::string>& folders, std::strin
   return false;
 }
 
-std::string FirefoxProfileRoot() {
-  std::string home = Home();
-  if (!home.empty() && IsFolder(home + "/.mozilla/firefox"))
-    return home + "/.mozilla/firefox";
-  std::string config = XdgBase("XDG_CONFIG_HOME", ".config");
-  return config.empty() ? "" : config + "/mozilla/firefox";
-}
+std::vector<ChromiumBrowser> ChromiumBrowsers() { return ExistingBrowsers(kChromiumRows); }
 
-std::string FirefoxCacheRoot() {
-  std::string cache = XdgBase("XDG_CACHE_HOME", ".cache");
-  return cache.empty() ? "" : cache + "/mozilla/firefox";
-}
-
-std::vector<ChromiumBrowser> ChromiumBrowsers() {
-  std::vector<ChromiumBrowser> found;
-  std::string config = XdgBase("XDG_CONFIG_HOME", ".config");
-  std::string cache = XdgBase("XDG_CACHE_HOME", ".cache");
-  if (config.empty())
-    return found;
-  for (const ChromiumRow& row : kChromiumRows) {
-    ChromiumBrowser browser{row.name, config + "/" + row.name, cache.empty() ? "" : cache + "/" + row.name};
-    if (IsFolder(browser.userDataFolder))
-      found.push_back(std::move(browser));
-  }
-  return found;
-}
-
-std::string OperaProfileFolder() {
-  std::string config = XdgBase("XDG_CONFIG_HOME", ".config");
-  return config.empty() ? "" : config + "/opera";
-}
-
-std::string OperaCacheFolder() {
-  std::string cache = XdgBase("XDG_CACHE_HOME", ".cache");
-  return cache.empty() ? "" : cache + "/opera";
-}
+std::vector<ChromiumBrowser> OperaBrowsers() { return ExistingBrowsers(kOperaRows); }
 
 std::string OperaLegacyUserFolder() {
-  std::string home = Home();
+  std::string home = Env("HOME");
   return home.empty() ? "" : home + "/.opera";
 }
 
@@ -143,6 +319,29 @@ std::vector<std::string> ChromiumProfileNames(const std::string& userDataFolder)
   if (def != names.end())
     std::rotate(names.begin(), def, def + 1);
   return names;
+}
+
+const std::vector<const char*>& ProcessNames(Family family) {
+  // The executables themselves (a snap's or a flatpak's too), not their
+  // launcher scripts; the kernel's command name is cut at 15 characters.
+  static const std::vector<const char*> firefox = {"firefox", "firefox-esr", "firefox-bin"};
+  static const std::vector<const char*> chromium = {"chrome", "chromium", "chromium-browser", "chromium-browse",
+                                                    "brave",  "vivaldi-bin", "msedge"};
+  static const std::vector<const char*> opera = {"opera"};
+  switch (family) {
+    case Family::Firefox:
+      return firefox;
+    case Family::Chromium:
+      return chromium;
+    case Family::Opera:
+      break;
+  }
+  return opera;
+}
+
+bool ProfileInUse(Family family, const std::string& folder, std::string& holder) {
+  holder.clear();
+  return family == Family::Firefox ? FirefoxInUse(folder, holder) : ChromiumInUse(folder, holder);
 }
 
 }  // namespace os::browsers

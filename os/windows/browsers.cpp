@@ -4,24 +4,42 @@
 
 namespace os::browsers {
 
-std::vector<std::string> FirefoxInstallFolders() { return {}; }
+std::vector<FirefoxRoot> FirefoxRoots() { return {}; }
+FirefoxRoot DefaultFirefoxRoot() { return {}; }
 
 bool InstalledFirefoxVersion(const std::vector<std::string>&, std::string& version) {
   version.clear();
   return false;
 }
 
-std::string FirefoxProfileRoot() { return ""; }
-std::string FirefoxCacheRoot() { return ""; }
+std::vector<std::string> FirefoxInstallFolders() { return {}; }
 
 std::vector<ChromiumBrowser> ChromiumBrowsers() { return {}; }
-
-std::string OperaProfileFolder() { return ""; }
-std::string OperaCacheFolder() { return ""; }
+std::vector<ChromiumBrowser> OperaBrowsers() { return {}; }
 
 std::string OperaLegacyUserFolder() { return ""; }
 std::vector<std::string> OperaLegacyInstallFolders() { return {}; }
 
 std::vector<std::string> ChromiumProfileNames(const std::string&) { return {}; }
+
+const std::vector<const char*>& ProcessNames(Family family) {
+  static const std::vector<const char*> firefox = {"firefox.exe"};
+  static const std::vector<const char*> chromium = {"chrome.exe", "msedge.exe", "brave.exe", "vivaldi.exe"};
+  static const std::vector<const char*> opera = {"opera.exe"};
+  switch (family) {
+    case Family::Firefox:
+      return firefox;
+    case Family::Chromium:
+      return chromium;
+    case Family::Opera:
+      break;
+  }
+  return opera;
+}
+
+bool ProfileInUse(Family, const std::string&, std::string& holder) {
+  holder.clear();
+  return false;
+}
 
 }  // namespace os::browsers

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "cleanup/browser_procedures.h"
@@ -142,6 +144,43 @@ TEST_F(ChromiumItemsTest, CookiesPasswordsAndCacheOfEveryProfile) {
     EXPECT_FALSE(sink.HasFile(p.folder + "/Web Data"));
   }
   EXPECT_EQ(Count(c.folder + "/Network/Cookies", "SELECT count(*) FROM cookies"), 0);
+}
+
+// Brave, a snap's Chromium and a flatpak's Edge-like folder alike; the shader
+// caches go with the Cache item; a user-data folder a running browser holds
+// (its SingletonLock names a live process of this machine) is left alone.
+TEST_F(ChromiumItemsTest, EveryFamilyRootIsCleanedUnlessARunningBrowserHoldsIt) {
+  const std::string home = sandbox.Home().string();
+  fixtures::ChromiumProfile brave = Make("BraveSoftware/Brave-Browser");
+  fixtures::ChromiumProfile snap = fixtures::MakeChromiumProfile(home + "/snap/chromium/common",
+                                                                 home + "/snap/chromium/common/.cache", "chromium",
+                                                                 "Default", scale);
+  for (const auto* p : {&brave, &snap}) {
+    fixtures::WriteFile(p->folder + "/GPUCache/data_0", "gpu");
+    fixtures::WriteFile(p->userData + "/GrShaderCache/data_0", "shader");
+  }
+  ChromeCache(sink);
+  ChromeCookies(sink);
+  EXPECT_TRUE(sink.errors.empty());
+  for (const auto* p : {&brave, &snap}) {
+    SCOPED_TRACE(p->userData);
+    EXPECT_TRUE(sink.HasFile(p->cacheFolder + "/Cache/Cache_Data/index"));
+    EXPECT_TRUE(sink.HasFile(p->folder + "/GPUCache/data_0"));
+    EXPECT_TRUE(sink.HasFile(p->userData + "/GrShaderCache/data_0"));
+    EXPECT_EQ(Count(p->folder + "/Cookies", "SELECT count(*) FROM cookies"), 0);
+  }
+
+  char host[256] = {};
+  ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+  std::filesystem::create_symlink(std::string(host) + "-" + std::to_string(getpid()), brave.userData + "/SingletonLock");
+  fixtures::MakeChromiumProfile(sandbox.ConfigHome().string(), sandbox.CacheHome().string(),
+                                "BraveSoftware/Brave-Browser", "Profile 1", scale);
+  sink.files.clear();
+  ChromeHistory(sink);
+  EXPECT_GT(Count(brave.folder + "/History", "SELECT count(*) FROM visits"), 0);
+  EXPECT_EQ(Count(snap.folder + "/History", "SELECT count(*) FROM visits"), 0);
+  ASSERT_EQ(sink.errors.size(), 1u);  // once for the browser, not per profile
+  EXPECT_NE(sink.errors[0].message.find(brave.userData + "/SingletonLock"), std::string::npos);
 }
 
 TEST_F(ChromiumItemsTest, LockedDatabaseIsReportedAndLeftUnchanged) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "cleanup/browser_database.h"
@@ -127,11 +129,43 @@ TEST_F(FirefoxItemsTest, NewerVersionRunsOnlyWhenAllowed) {
   FirefoxCookies(sink);
   ASSERT_EQ(sink.errors.size(), 1u);
   EXPECT_EQ(sink.errors[0].code, kBrowserNoPath);
+  // The log names the option that accepts it.
+  EXPECT_NE(sink.errors[0].message.find("\"Do not ignore newer internet browsers\""), std::string::npos);
   EXPECT_TRUE(sink.files.empty());
   sink.ignoreBrowserVersion = true;
   Discover();
   FirefoxCookies(sink);
   EXPECT_TRUE(sink.HasFile(profile.folder + "/cookies.sqlite"));
+}
+
+// A snap-only and a flatpak-only home (no ~/.mozilla): each root's profile
+// and its own cache are cleaned; one that a running Firefox holds is left
+// as it is and reported.
+TEST_F(FirefoxItemsTest, SnapAndFlatpakRootsAreCleanedUnlessARunningFirefoxHoldsThem) {
+  const std::string home = sandbox.Home().string();
+  const fixtures::FirefoxProfile snap =
+      fixtures::MakeFirefoxProfile(home + "/snap/firefox/common", "", home + "/snap/firefox/common/.cache", scale);
+  const fixtures::FirefoxProfile flatpak = fixtures::MakeFirefoxProfile(
+      "", home + "/.var/app/org.mozilla.firefox/config", home + "/.var/app/org.mozilla.firefox/cache", scale, false);
+  ASSERT_FALSE(std::filesystem::exists(home + "/.mozilla"));
+  Discover();
+  FirefoxHistory(sink);
+  FirefoxCache(sink);
+  EXPECT_TRUE(sink.errors.empty()) << sink.errors[0].message;
+  for (const auto* p : {&snap, &flatpak}) {
+    EXPECT_EQ(Count(p->folder + "/places.sqlite", "SELECT count(*) FROM moz_historyvisits"), 0) << p->root;
+    EXPECT_TRUE(sink.HasFile(p->cacheFolder + "/cache2/index")) << p->cacheFolder;
+  }
+
+  // The lock link names a live process of this machine: ours.
+  std::filesystem::create_symlink("127.0.1.1:+" + std::to_string(getpid()), flatpak.folder + "/lock");
+  sink.files.clear();
+  FirefoxCookies(sink);
+  EXPECT_TRUE(sink.HasFile(snap.folder + "/cookies.sqlite"));
+  EXPECT_FALSE(sink.HasFile(flatpak.folder + "/cookies.sqlite"));
+  ASSERT_EQ(sink.errors.size(), 1u);
+  EXPECT_EQ(sink.errors[0].code, kBrowserNoPath);
+  EXPECT_NE(sink.errors[0].message.find(flatpak.folder + "/lock"), std::string::npos);
 }
 
 TEST_F(FirefoxItemsTest, LockedDatabaseIsReportedAndLeftUnchanged) {
@@ -201,8 +235,9 @@ TEST(FirefoxOldLayouts, Firefox36EditsPlacesAndFirefox2DeletesFilesWhole) {
 TEST(FirefoxProfileErrors, LookupFailuresAreReportedWithTheItemsMessage) {
   Sandbox sandbox;
   RecordingSink sink;
-  sink.task.FirefoxVersionKnown = true;
-  sink.task.FirefoxVersionCode = 40;
+  // Installed, never started.
+  sink.places.firefoxInstallFolders = {sandbox.Root().string() + "/usr/lib/firefox"};
+  Sandbox::WriteFile(sink.places.firefoxInstallFolders[0] + "/application.ini", "[App]\nVersion=153.8.0esr\n");
   FirefoxCookies(sink);  // no profiles.ini
   Sandbox::WriteFile(sandbox.Home() / ".mozilla/firefox/profiles.ini/x", "");
   FirefoxCookies(sink);  // unreadable: reported as the too-many code

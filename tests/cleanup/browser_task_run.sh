@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A clean-up task file run by the real DKWT on generated Firefox and Chromium
-# profiles inside a throw-away home: the program cleans and ends by itself,
-# and every bookmark survives.
+# profiles inside a throw-away home, in every packaging the clean-up knows
+# (deb, snap, flatpak; Chromium, Chrome, Brave, Vivaldi, Edge, Opera): the
+# program cleans them all in one run and ends by itself, and every bookmark
+# survives.
 set -u
 dkwt=$1
 make_profiles=$2
@@ -15,7 +17,7 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 q() { sqlite3 "file:$1?mode=ro" "$2"; }
 
-"$make_profiles" "$HOME" 2000 4000 200 500 300 || { echo "cannot make profiles"; exit 1; }
+"$make_profiles" --all-roots "$HOME" 2000 4000 200 500 300 || { echo "cannot make profiles"; exit 1; }
 ff=$HOME/.mozilla/firefox/k3xq9v2a.default-esr
 ffcache=$XDG_CACHE_HOME/mozilla/firefox/k3xq9v2a.default-esr
 cr=$XDG_CONFIG_HOME/chromium/Default
@@ -51,6 +53,36 @@ rc=$?
 [ -z "$(find "$crcache/Cache" "$crcache/Code Cache" -type f)" ] || fail "Chromium cache left"
 [ -z "$(find "$cr/Sessions" -type f)" ] || fail "Chromium sessions left"
 grep -q '"url": "https://example.org/it' "$cr/Bookmarks" || grep -q "it's-a-page" "$cr/Bookmarks" || fail "Bookmarks changed"
+# The other packagings: each root cleaned as the first, bookmarks kept.
+for ff in "$HOME"/snap/firefox/common/.mozilla/firefox/k3xq9v2a.default-esr \
+          "$HOME"/.var/app/org.mozilla.firefox/.mozilla/firefox/k3xq9v2a.default-esr; do
+  [ "$(q "$ff/places.sqlite" "SELECT count(*) FROM moz_historyvisits")" = 0 ] || fail "visits left in $ff"
+  [ "$(q "$ff/places.sqlite" "SELECT count(*) FROM moz_places")" = 200 ] || fail "places of $ff: not the bookmarked ones"
+  [ ! -e "$ff/cookies.sqlite" ] || fail "cookies left in $ff"
+  [ -e "$ff/key4.db" ] || fail "key store of $ff touched"
+done
+for cache in "$HOME"/snap/firefox/common/.cache/mozilla/firefox/k3xq9v2a.default-esr \
+             "$HOME"/.var/app/org.mozilla.firefox/cache/mozilla/firefox/k3xq9v2a.default-esr; do
+  [ -z "$(find "$cache/cache2" -type f)" ] || fail "cache left in $cache"
+done
+for user_data in "$HOME"/snap/chromium/common/chromium "$HOME"/.var/app/org.chromium.Chromium/config/chromium \
+                 "$XDG_CONFIG_HOME"/google-chrome "$HOME"/.var/app/com.google.Chrome/config/google-chrome \
+                 "$XDG_CONFIG_HOME"/BraveSoftware/Brave-Browser "$HOME"/snap/brave/current/.config/BraveSoftware/Brave-Browser \
+                 "$HOME"/.var/app/com.brave.Browser/config/BraveSoftware/Brave-Browser \
+                 "$XDG_CONFIG_HOME"/vivaldi "$XDG_CONFIG_HOME"/microsoft-edge "$XDG_CONFIG_HOME"/chromium; do
+  p=$user_data/Default
+  [ "$(q "$p/History" "SELECT count(*) FROM visits")" = 0 ] || fail "visits left in $p"
+  [ "$(q "$p/History" "SELECT count(*) FROM urls")" = 200 ] || fail "urls of $p: not the bookmarked ones"
+  [ "$(q "$p/Cookies" "SELECT count(*) FROM cookies")" = 0 ] || fail "cookies left in $p"
+  [ -z "$(find "$p/GPUCache" "$p/DawnWebGPUCache" "$user_data/GrShaderCache" -type f)" ] || fail "shader caches left in $user_data"
+  [ -e "$p/Bookmarks" ] && [ -e "$user_data/Local State" ] || fail "files outside the items touched in $user_data"
+done
+for cache in "$HOME"/snap/chromium/common/.cache/chromium "$HOME"/.var/app/org.chromium.Chromium/cache/chromium \
+             "$XDG_CACHE_HOME"/BraveSoftware/Brave-Browser "$HOME"/snap/brave/common/.cache/BraveSoftware/Brave-Browser \
+             "$XDG_CACHE_HOME"/vivaldi "$XDG_CACHE_HOME"/microsoft-edge; do
+  [ -z "$(find "$cache/Default/Cache" -type f)" ] || fail "cache left in $cache"
+done
+
 ls "$HOME/Desktop"/DKWT_Error_* >/dev/null 2>&1 && fail "errors were logged: $(cat "$HOME"/Desktop/DKWT_Error_*)"
 
 [ $failures -eq 0 ] && echo "browser task run: ok"
