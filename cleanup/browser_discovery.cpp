@@ -167,12 +167,20 @@ BrowserPlaces BrowserPlaces::System() { return {true, {}, os::browsers::OperaLeg
 
 std::vector<os::browsers::FirefoxRoot> BrowserPlaces::FirefoxRoots() const {
   std::vector<os::browsers::FirefoxRoot> roots = os::browsers::FirefoxRoots();
-  if (roots.empty())
-    roots.push_back(os::browsers::DefaultFirefoxRoot());
   if (!firefoxRootInstalls)
     for (os::browsers::FirefoxRoot& root : roots)
       root.installFolders = firefoxInstallFolders;
   return roots;
+}
+
+os::browsers::FirefoxRoot BrowserPlaces::FirstFirefoxRoot() const {
+  std::vector<os::browsers::FirefoxRoot> roots = FirefoxRoots();
+  if (!roots.empty())
+    return roots.front();
+  os::browsers::FirefoxRoot root = os::browsers::DefaultFirefoxRoot();
+  if (!firefoxRootInstalls)
+    root.installFolders = firefoxInstallFolders;
+  return root;
 }
 
 int FirefoxVersionCodeOf(const std::string& version, bool ignoreBrowserVersion, int previous) {
@@ -224,7 +232,7 @@ long FirefoxVersionNumberOf(const std::string& version) {
 }
 
 int LookUpFirefoxProfile(Task& task) {
-  return LookUpFirefoxProfile(task, BrowserPlaces{}.FirefoxRoots().front().profileRoot);
+  return LookUpFirefoxProfile(task, BrowserPlaces{}.FirstFirefoxRoot().profileRoot);
 }
 
 int LookUpFirefoxProfile(Task& task, const std::string& root) {
@@ -370,7 +378,7 @@ std::string DiscoverFirefoxRoot(Task& task, const os::browsers::FirefoxRoot& roo
 
 void DiscoverBrowserFields(Task& task, bool ignoreBrowserVersion, const BrowserPlaces& places) {
   // The fields describe the first root; the items visit every root.
-  DiscoverFirefoxRoot(task, places.FirefoxRoots().front(), ignoreBrowserVersion);
+  DiscoverFirefoxRoot(task, places.FirstFirefoxRoot(), ignoreBrowserVersion);
 
   task.OperaOldVersionCode = 0;
   task.OperaNewVersionCode = 0;

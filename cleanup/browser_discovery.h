@@ -42,8 +42,11 @@ struct BrowserPlaces {
   std::vector<std::string> operaInstallFolders;
 
   static BrowserPlaces System();
-  // The Firefox roots that exist now; the default root when none does.
+  // The Firefox roots that exist now (the items clean each of them).
   std::vector<os::browsers::FirefoxRoot> FirefoxRoots() const;
+  // The first of them, else the root a Firefox that never ran would make
+  // (the fields of the task describe it).
+  os::browsers::FirefoxRoot FirstFirefoxRoot() const;
 };
 
 // The version code of a Firefox version text ("153.8.0esr", "3.6.13"), from

@@ -7,6 +7,8 @@
 #include "cleanup/browser_discovery.h"
 #include "cleanup/browser_procedures.h"
 #include "cleanup/item_context.h"
+#include "os/browsers.h"
+#include "os/folders.h"
 
 namespace cleanup {
 
@@ -42,28 +44,39 @@ void Run(ItemContext& context) {
   Procedure(sink);
 }
 
+// A family's boxes are greyed out only when none of its roots exists.
+Availability Present(bool present) { return present ? Availability{} : Availability{false, kNoSuchBrowser}; }
+Availability FirefoxPresent() { return Present(!os::browsers::FirefoxRoots().empty()); }
+Availability ChromePresent() { return Present(!os::browsers::ChromiumBrowsers().empty()); }
+Availability OperaPresent() {
+  bool legacy = os::folders::FolderExists(os::browsers::OperaLegacyUserFolder());
+  for (const std::string& folder : os::browsers::OperaLegacyInstallFolders())
+    legacy = legacy || os::folders::FolderExists(folder);
+  return Present(legacy || !os::browsers::OperaBrowsers().empty());
+}
+
 }  // namespace
 
 const std::vector<CatalogueEntry>& BrowserCatalogue() {
   static const std::vector<CatalogueEntry> entries = {
-      {ItemId::CacheFirefox, Run<FirefoxCache>},
-      {ItemId::CookiesFirefox, Run<FirefoxCookies>},
-      {ItemId::BrowserHistoryFirefox, Run<FirefoxHistory>},
-      {ItemId::DownloadFirefox, Run<FirefoxDownload>},
-      {ItemId::SessionFirefox, Run<FirefoxSession>},
-      {ItemId::AutoCompleteFirefox, Run<FirefoxAutoComplete>},
-      {ItemId::PasswordsFirefox, Run<FirefoxPasswords>},
-      {ItemId::CacheOpera, Run<OperaCache>},
-      {ItemId::CookiesOpera, Run<OperaCookies>},
-      {ItemId::BrowserHistoryOpera, Run<OperaHistory>},
-      {ItemId::DownloadOpera, Run<OperaDownload>},
-      {ItemId::SessionOpera, Run<OperaSession>},
-      {ItemId::TypedUrlsOpera, Run<OperaTypedUrls>},
-      {ItemId::PasswordsOpera, Run<OperaPasswords>},
-      {ItemId::CacheChrome, Run<ChromeCache>},
-      {ItemId::BrowserHistoryChrome, Run<ChromeHistory>},
-      {ItemId::CookiesChrome, Run<ChromeCookies>},
-      {ItemId::PasswordsChrome, Run<ChromePasswords>},
+      {ItemId::CacheFirefox, Run<FirefoxCache>, FirefoxPresent},
+      {ItemId::CookiesFirefox, Run<FirefoxCookies>, FirefoxPresent},
+      {ItemId::BrowserHistoryFirefox, Run<FirefoxHistory>, FirefoxPresent},
+      {ItemId::DownloadFirefox, Run<FirefoxDownload>, FirefoxPresent},
+      {ItemId::SessionFirefox, Run<FirefoxSession>, FirefoxPresent},
+      {ItemId::AutoCompleteFirefox, Run<FirefoxAutoComplete>, FirefoxPresent},
+      {ItemId::PasswordsFirefox, Run<FirefoxPasswords>, FirefoxPresent},
+      {ItemId::CacheOpera, Run<OperaCache>, OperaPresent},
+      {ItemId::CookiesOpera, Run<OperaCookies>, OperaPresent},
+      {ItemId::BrowserHistoryOpera, Run<OperaHistory>, OperaPresent},
+      {ItemId::DownloadOpera, Run<OperaDownload>, OperaPresent},
+      {ItemId::SessionOpera, Run<OperaSession>, OperaPresent},
+      {ItemId::TypedUrlsOpera, Run<OperaTypedUrls>, OperaPresent},
+      {ItemId::PasswordsOpera, Run<OperaPasswords>, OperaPresent},
+      {ItemId::CacheChrome, Run<ChromeCache>, ChromePresent},
+      {ItemId::BrowserHistoryChrome, Run<ChromeHistory>, ChromePresent},
+      {ItemId::CookiesChrome, Run<ChromeCookies>, ChromePresent},
+      {ItemId::PasswordsChrome, Run<ChromePasswords>, ChromePresent},
       // No Safari on this platform: the entries stay so task files keep their meaning.
       {ItemId::CacheSafari, nullptr},
       {ItemId::BrowserHistorySafari, nullptr},

@@ -7,6 +7,7 @@
 #include "app/clock.h"
 #include "cleanup/catalogue.h"
 #include "cleanup/item_context.h"
+#include "os/browsers.h"
 #include "os/dry_run.h"
 #include "os/processes.h"
 
@@ -46,9 +47,11 @@ void CollectSelectedItems(ItemContext& context) {
 const std::vector<BrowserProcesses>& BrowserProcessTable() {
   static const std::vector<BrowserProcesses> table = {
       {BrowserFamily::InternetExplorer, {}, std::chrono::milliseconds(2000)},
-      {BrowserFamily::Firefox, {"firefox", "firefox-esr", "firefox-bin"}, std::chrono::milliseconds(1000)},
-      {BrowserFamily::Opera, {"opera"}, std::chrono::milliseconds(1000)},
-      {BrowserFamily::Chrome, {"chrome", "google-chrome", "chromium"}, std::chrono::milliseconds(300)},
+      {BrowserFamily::Firefox, os::browsers::ProcessNames(os::browsers::Family::Firefox),
+       std::chrono::milliseconds(1000)},
+      {BrowserFamily::Opera, os::browsers::ProcessNames(os::browsers::Family::Opera), std::chrono::milliseconds(1000)},
+      {BrowserFamily::Chrome, os::browsers::ProcessNames(os::browsers::Family::Chromium),
+       std::chrono::milliseconds(300)},
       {BrowserFamily::Safari, {}, std::chrono::milliseconds(1000)},
   };
   return table;

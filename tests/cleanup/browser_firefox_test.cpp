@@ -235,10 +235,12 @@ TEST(FirefoxOldLayouts, Firefox36EditsPlacesAndFirefox2DeletesFilesWhole) {
 TEST(FirefoxProfileErrors, LookupFailuresAreReportedWithTheItemsMessage) {
   Sandbox sandbox;
   RecordingSink sink;
-  // Installed, never started.
   sink.places.firefoxInstallFolders = {sandbox.Root().string() + "/usr/lib/firefox"};
   Sandbox::WriteFile(sink.places.firefoxInstallFolders[0] + "/application.ini", "[App]\nVersion=153.8.0esr\n");
+  FirefoxCookies(sink);  // installed, never started: no root, nothing to say
+  std::filesystem::create_directories(sandbox.Home() / ".mozilla/firefox");
   FirefoxCookies(sink);  // no profiles.ini
+  std::filesystem::remove(sandbox.Home() / ".mozilla/firefox");
   Sandbox::WriteFile(sandbox.Home() / ".mozilla/firefox/profiles.ini/x", "");
   FirefoxCookies(sink);  // unreadable: reported as the too-many code
   ASSERT_EQ(sink.errors.size(), 2u);
