@@ -14,6 +14,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "os/cleanup_locations.h"
 #include "os/linux/text_file.h"
 #include "os/profile.h"
 
@@ -29,40 +30,33 @@ struct Place {
   const char* path;
 };
 
-std::string Env(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
-std::string XdgBase(const char* variable, const char* underHome) {
-  std::string value = Env(variable);
-  // The XDG rules ignore relative values.
-  if (!value.empty() && value[0] == '/')
-    return value;
-  std::string home = Env("HOME");
-  return home.empty() ? "" : home + "/" + underHome;
-}
-
 // Empty when the base folder is not known.
 std::string Resolve(const Place& place) {
+  using cleanup_locations::Root;
   std::string base;
+  bool known = false;
   switch (place.base) {
     case Base::System:
       return place.path;
     case Base::Home:
-      base = Env("HOME");
+      known = cleanup_locations::ResolveRoot(Root::Home, base);
       break;
     case Base::Config:
-      base = XdgBase("XDG_CONFIG_HOME", ".config");
+      known = cleanup_locations::ResolveRoot(Root::ConfigHome, base);
       break;
     case Base::Cache:
-      base = XdgBase("XDG_CACHE_HOME", ".cache");
+      known = cleanup_locations::ResolveRoot(Root::CacheHome, base);
       break;
     case Base::Data:
-      base = XdgBase("XDG_DATA_HOME", ".local/share");
+      known = cleanup_locations::ResolveRoot(Root::DataHome, base);
       break;
   }
-  return base.empty() || base[0] != '/' ? "" : base + "/" + place.path;
+  return !known || base[0] != '/' ? "" : base + "/" + place.path;
+}
+
+bool HomeKnown() {
+  std::string home;
+  return cleanup_locations::ResolveRoot(cleanup_locations::Root::Home, home) && home[0] == '/';
 }
 
 bool IsFolder(const std::string& path, struct stat& info) {
@@ -256,7 +250,7 @@ std::vector<FirefoxRoot> FirefoxRoots() {
 }
 
 FirefoxRoot DefaultFirefoxRoot() {
-  FirefoxRoot root = RootOf(Env("HOME").empty() ? kFirefoxRows[1] : kFirefoxRows[0]);
+  FirefoxRoot root = RootOf(HomeKnown() ? kFirefoxRows[0] : kFirefoxRows[1]);
   root.installFolders = FirefoxInstallFolders();
   return root;
 }
@@ -287,10 +281,7 @@ std::vector<ChromiumBrowser> ChromiumBrowsers() { return ExistingBrowsers(kChrom
 
 std::vector<ChromiumBrowser> OperaBrowsers() { return ExistingBrowsers(kOperaRows); }
 
-std::string OperaLegacyUserFolder() {
-  std::string home = Env("HOME");
-  return home.empty() ? "" : home + "/.opera";
-}
+std::string OperaLegacyUserFolder() { return Resolve({Base::Home, ".opera"}); }
 
 std::vector<std::string> OperaLegacyInstallFolders() { return {"/usr/share/opera", "/usr/lib/opera"}; }
 
