@@ -54,6 +54,16 @@ TEST_F(MainWindow, OpensIdleInRelativeMode) {
   EXPECT_FALSE(frame->m_repeatBook->GetToolTipText().empty());
 }
 
+// Stretched to its slot, a gauge is a tall box on some toolkits.
+TEST_F(MainWindow, ProgressBarHasItsOwnHeightCentredInItsSlot) {
+  frame->m_panelProgress->Layout();
+  const wxRect bar = frame->m_progressBar->GetRect();
+  const int slot = frame->m_panelProgress->GetClientSize().y;
+  EXPECT_GE(slot, 50) << "40 px and the borders";
+  EXPECT_EQ(bar.height, frame->m_progressBar->GetBestSize().y);
+  EXPECT_NEAR(bar.y, slot - bar.GetBottom() - 1, 1) << "as much room above as below";
+}
+
 TEST_F(MainWindow, MenusAndToolBar) {
   wxMenuBar* bar = frame->GetMenuBar();
   ASSERT_NE(bar, nullptr);
