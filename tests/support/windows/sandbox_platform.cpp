@@ -46,9 +46,12 @@ class SandboxPlatform {
   explicit SandboxPlatform(Sandbox& sandbox)
       : m_keyPath(std::wstring(kSandboxes) + L"\\" + sandbox.Root().filename().wstring()) {
     if (RegCreateKeyExW(HKEY_CURRENT_USER, m_keyPath.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, &m_key, nullptr) != ERROR_SUCCESS ||
-        RegOverridePredefKey(HKEY_CURRENT_USER, m_key) != ERROR_SUCCESS)
-      throw std::runtime_error("no private HKEY_CURRENT_USER for the sandbox");
+                        nullptr, &m_key, nullptr) != ERROR_SUCCESS)
+      throw std::runtime_error("no key for the sandbox's HKEY_CURRENT_USER");
+    if (RegOverridePredefKey(HKEY_CURRENT_USER, m_key) != ERROR_SUCCESS) {
+      Forget();
+      throw std::runtime_error("HKEY_CURRENT_USER cannot be redirected into the sandbox");
+    }
     for (const KnownFolder& known : kKnownFolders) {
       std::filesystem::create_directories(sandbox.Home() / known.path);
       SetFolder(known.value, sandbox.Home() / known.path);
@@ -60,15 +63,19 @@ class SandboxPlatform {
 
   ~SandboxPlatform() {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegCloseKey(m_key);
-    RegDeleteTreeW(HKEY_CURRENT_USER, m_keyPath.c_str());
-    RegDeleteKeyW(HKEY_CURRENT_USER, kSandboxes);  // fails while another test holds one
+    Forget();
   }
 
   SandboxPlatform(const SandboxPlatform&) = delete;
   SandboxPlatform& operator=(const SandboxPlatform&) = delete;
 
  private:
+  void Forget() {
+    RegCloseKey(m_key);
+    RegDeleteTreeW(HKEY_CURRENT_USER, m_keyPath.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, kSandboxes);  // fails while another test holds one
+  }
+
   std::wstring m_keyPath;
   HKEY m_key = nullptr;
 };
