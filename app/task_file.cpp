@@ -269,9 +269,10 @@ bool ReadTaskFile(const wxString& path, TaskFileKeys& keys, Task& task, CleanupS
 
 wxString SaveTaskFile(const wxString& name, const wxString& tasksFolder, const Task& task,
                       const CleanupSelection& selection, const ExtrasPages& extras) {
-  // A task name is a file name, never a way into another folder.
+  // A task name is a file name, never a way into another folder (Windows
+  // takes "/" as a separator too).
   wxString safeName = name;
-  safeName.Replace(Separator(), "-");
+  safeName.Replace("/", "-");
   safeName.Replace("\\", "-");
   const wxString fileName = "1_" + SavedPrefix(task) + safeName + kTaskFileExtension;
 

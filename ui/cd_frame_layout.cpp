@@ -21,6 +21,7 @@ namespace {
 constexpr int kTaskButtonWidth = 186;
 constexpr int kTaskButtonHeight = 25;
 constexpr int kStartStopWidth = 90;
+constexpr int kProgressSlotHeight = 40;
 
 wxStaticText* Label(wxWindow* parent, const wxString& text, int pointSize = 0) {
   auto* label = new wxStaticText(parent, wxID_ANY, text, wxDefaultPosition, wxDefaultSize, 0, "staticText");
@@ -310,12 +311,15 @@ void CDFrame::CreateActionRow() {
 
 void CDFrame::CreateProgressRow() {
   auto* row = new CDBoxSizer(wxHORIZONTAL);
-  m_progressBar = new CDProgBar(m_panelProgress, ids::kProgressBar, 100, wxDefaultPosition, wxSize(-1, 40),
+  // The bar keeps the toolkit's own height, centred in its slot: stretched
+  // to the slot, some toolkits draw a thin bar but others a tall box.
+  m_progressBar = new CDProgBar(m_panelProgress, ids::kProgressBar, 100, wxDefaultPosition, wxDefaultSize,
                                 wxGA_HORIZONTAL | wxGA_SMOOTH, wxDefaultValidator, "nPorgBar");
   m_progressBar->SetToolTip("Time left");
   m_countdownText = new CDStaticText(m_panelProgress, ids::kCountdownText, "00:00:00", wxDefaultPosition,
                                      wxDefaultSize, 0, "nCDStaticText");
-  row->Add(m_progressBar, 2, wxALL, 5);
+  row->Add(0, kProgressSlotHeight + 10);
+  row->Add(m_progressBar, 2, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT, 5);
   row->Add(m_countdownText, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
   m_panelProgress->SetSizer(row);
 }

@@ -88,10 +88,10 @@ TEST(ErrorLog, FallsBackToTheCurrentFolderWithoutADesktop) {
   EXPECT_TRUE(std::filesystem::exists(sandbox.Tmp() / "DKWT_Error_1291801234_.log"));
 }
 
-TEST(ErrorLog, UsesTheDesktopOfUserDirs) {
+TEST(ErrorLog, UsesTheDesktopTheUserChose) {
   Sandbox sandbox;
   FakeClock clock;
-  Sandbox::WriteFile(sandbox.ConfigHome() / "user-dirs.dirs", "# comment\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n");
+  sandbox.MoveDesktop(sandbox.Home() / "Schreibtisch");
   std::filesystem::create_directories(sandbox.Home() / "Schreibtisch");
   ErrorLog log;
   log.LogError(1, "x", false);

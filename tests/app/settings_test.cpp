@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <wx/defs.h>
 
+#include "os/platform_texts.h"
 #include "os/registry.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sandbox.h"
@@ -110,14 +111,14 @@ TEST_F(SettingsTest, PlainTogglesStoreYesAndNo) {
 
 TEST_F(SettingsTest, StartWithSystem) {
   EXPECT_TRUE(ToggleStartWithSystem(settings, true, executable));
-  ExpectOneMessage("Application will be run when the desktop session starts, from current location.");
+  ExpectOneMessage(os::texts::Get(os::texts::Text::StartupAdded));
   EXPECT_TRUE(settings.m_startWithWindows);
   EXPECT_EQ(Stored("Startup"), "Yes");
-  EXPECT_NE(Sandbox::ReadFile(Autostart()).find("Exec=\"/opt/Dusk watch/DKWT\"\n"), std::string::npos);
+  EXPECT_EQ(sandbox.StartupCommand(), "\"/opt/Dusk watch/DKWT\"");
 
   EXPECT_FALSE(ToggleStartWithSystem(settings, false, executable));
   EXPECT_TRUE(recorder.messages.empty());
-  EXPECT_FALSE(fs::exists(Autostart()));
+  EXPECT_EQ(sandbox.StartupCommand(), "");
   EXPECT_EQ(Stored("Startup"), "No");
 }
 

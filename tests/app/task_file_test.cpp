@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -7,6 +8,8 @@
 #include "app/task.h"
 #include "app/task_file.h"
 #include "app/task_host.h"
+#include "os/folders.h"
+#include "os/shell.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sandbox.h"
 
@@ -27,6 +30,30 @@ class RecordingHost : public TaskHost {
   void CloseMainWindow() override {}
   std::vector<LoggedError> errors;
 };
+
+// A path written with "/" in the platform's own separator.
+std::string Native(std::string path) {
+  std::replace(path.begin(), path.end(), '/', os::folders::PathSeparator());
+  return path;
+}
+
+// A file name whose type this system knows how to open.
+std::string Launchable(const std::string& stem) {
+  for (const char* extension : {"sh", "txt", "ini"})
+    if (os::shell::IsKnownExtension(extension))
+      return stem + "." + extension;
+  return stem + ".unknown";
+}
+
+// A saved task file as UTF-8 text with "\n" line ends, whichever encoding
+// the platform's profile functions wrote.
+std::string TextOf(const wxString& path) {
+  std::string bytes = Sandbox::ReadFile(path.utf8_string());
+  if (bytes.rfind("\xFF\xFE", 0) == 0)
+    bytes = wxString(bytes.data() + 2, wxMBConvUTF16LE(), bytes.size() - 2).utf8_string();
+  std::erase(bytes, '\r');
+  return bytes;
+}
 
 class TaskFileTest : public testing::Test {
  protected:
@@ -50,13 +77,13 @@ class TaskFileTest : public testing::Test {
 
 TEST(TaskFileName, SchedulerNamesAreStrict) {
   TaskFileName name;
-  ASSERT_TRUE(ParseTaskFileName("/x/DKWT-Tasks/1_shutdown_Night.stask", true, name));
+  ASSERT_TRUE(ParseTaskFileName(Native("/x/DKWT-Tasks/1_shutdown_Night.stask"), true, name));
   EXPECT_EQ(name.activeFlag, "1");
   EXPECT_EQ(name.typeWord, "shutdown");
   EXPECT_EQ(name.taskName, "Night");
   EXPECT_EQ(name.typeIndex, 0);
 
-  ASSERT_TRUE(ParseTaskFileName("/x/0_monitorOff_my_evening_task.stask", true, name));
+  ASSERT_TRUE(ParseTaskFileName(Native("/x/0_monitorOff_my_evening_task.stask"), true, name));
   EXPECT_EQ(name.activeFlag, "0");
   EXPECT_EQ(name.typeIndex, 6);
   EXPECT_EQ(name.taskName, "my_evening_task");
@@ -64,24 +91,24 @@ TEST(TaskFileName, SchedulerNamesAreStrict) {
   for (const char* bad : {"/x/1_shutdown.stask", "/x/2_shutdown_x.stask", "/x/1_Shutdown_x.stask",
                           "/x/1_shutdown_.stask", "/x/1_shutdownx_y.stask", "/x/1_a_b.stask", "/x/1_file_x.STASK",
                           "/x/1_lock_x.stask.bak", "/x/shutdown_x.stask", "/x/1_lock_"})
-    EXPECT_FALSE(ParseTaskFileName(bad, true, name)) << bad;
+    EXPECT_FALSE(ParseTaskFileName(Native(bad), true, name)) << bad;
 }
 
 TEST(TaskFileName, TaskOptionNamesStartWithAWord) {
   TaskFileName name;
-  ASSERT_TRUE(ParseTaskFileName("/x/shutdown.stask", false, name));
+  ASSERT_TRUE(ParseTaskFileName(Native("/x/shutdown.stask"), false, name));
   EXPECT_EQ(name.typeIndex, 0);
-  ASSERT_TRUE(ParseTaskFileName("/x/shutdownXYZ.stask", false, name));
+  ASSERT_TRUE(ParseTaskFileName(Native("/x/shutdownXYZ.stask"), false, name));
   EXPECT_EQ(name.typeIndex, 0);
-  ASSERT_TRUE(ParseTaskFileName("relative/fileToOpen.stask", false, name));
+  ASSERT_TRUE(ParseTaskFileName(Native("relative/fileToOpen.stask"), false, name));
   EXPECT_EQ(name.typeIndex, 9);
-  ASSERT_TRUE(ParseTaskFileName("lock.stask", false, name));
+  ASSERT_TRUE(ParseTaskFileName(Native("lock.stask"), false, name));
   EXPECT_EQ(name.typeIndex, 8);
-  EXPECT_FALSE(ParseTaskFileName("/x/1_shutdown_x.stask", false, name));
-  EXPECT_FALSE(ParseTaskFileName("/x/abc.stask", false, name));
-  EXPECT_FALSE(ParseTaskFileName("/x/shutdown.txt", false, name));
+  EXPECT_FALSE(ParseTaskFileName(Native("/x/1_shutdown_x.stask"), false, name));
+  EXPECT_FALSE(ParseTaskFileName(Native("/x/abc.stask"), false, name));
+  EXPECT_FALSE(ParseTaskFileName(Native("/x/shutdown.txt"), false, name));
   // The folder part never counts as the name.
-  EXPECT_FALSE(ParseTaskFileName("/shutdown/x.stask", false, name));
+  EXPECT_FALSE(ParseTaskFileName(Native("/shutdown/x.stask"), false, name));
 }
 
 TEST_F(TaskFileTest, ForceIsReadOnlyWhenPresent) {
@@ -193,8 +220,8 @@ TEST_F(TaskFileTest, WakeUpNeedsAMinute) {
 }
 
 TEST_F(TaskFileTest, LaunchPathChecks) {
-  const auto script = sandbox.Root() / "job.sh";
-  Sandbox::WriteFile(script, "#!/bin/sh\n");
+  const auto script = sandbox.Root() / Launchable("job");
+  Sandbox::WriteFile(script, "x");
   const auto missing = sandbox.Root() / "gone.sh";
   const auto unknown = sandbox.Root() / "data.qqqzzzunknown";
   Sandbox::WriteFile(unknown, "x");
@@ -268,15 +295,19 @@ TEST_F(TaskFileTest, SaveNamesTheFileByTheFirstArmedAction) {
   task.m_shutdown = true;
   task.m_alarm = true;
   wxString saved = SaveTaskFile("Night", folder, task, selection, extras);
-  EXPECT_EQ(saved, folder + "/1_alarm_Night.stask");
+  EXPECT_EQ(saved, folder + Native("/1_alarm_Night.stask"));
   EXPECT_TRUE(std::filesystem::exists(saved.utf8_string()));
 
   task.ClearActions();
   saved = SaveTaskFile("Plain", folder, task, selection, extras);
-  EXPECT_EQ(saved, folder + "/1_Plain.stask");
+  EXPECT_EQ(saved, folder + Native("/1_Plain.stask"));
 
-  saved = SaveTaskFile("../escape", folder, task, selection, extras);
-  EXPECT_EQ(saved.BeforeLast('/'), folder) << "a task name never leaves the tasks folder";
+  // A task name never leaves the tasks folder, whichever separator it uses.
+  for (const char* escape : {"../escape", "a/../../escape", "a\\..\\..\\escape"}) {
+    saved = SaveTaskFile(escape, folder, task, selection, extras);
+    EXPECT_EQ(saved.BeforeLast(os::folders::PathSeparator()), folder) << escape;
+    EXPECT_TRUE(std::filesystem::exists(saved.utf8_string())) << escape;
+  }
 }
 
 TEST_F(TaskFileTest, FullSelectionKeepsTheFileLayout) {
@@ -303,15 +334,7 @@ TEST_F(TaskFileTest, FullSelectionKeepsTheFileLayout) {
   CleanupSelection all;
   all.SelectAll(true);
   const wxString saved = SaveTaskFile("All", folder, task, all, extras);
-  std::string text = Sandbox::ReadFile(saved.utf8_string());
-  // Windows' profile functions may write UTF-16 (the keys are ASCII) with CR LF.
-  if (text.size() >= 2 && text[0] == '\xFF' && text[1] == '\xFE') {
-    std::string narrow;
-    for (std::size_t i = 2; i < text.size(); i += 2)
-      narrow += text[i];
-    text = narrow;
-  }
-  std::erase(text, '\r');
+  const std::string text = TextOf(saved);
   const std::size_t begin = text.find("[CLEANUP]");
   ASSERT_NE(begin, std::string::npos) << text;
   EXPECT_EQ(text.substr(begin, text.find('[', begin + 1) - begin), expected);
@@ -340,8 +363,8 @@ TEST_F(TaskFileTest, SaveAndLoadRoundTrip) {
   extras.defaultPlayTime = false;
   const auto tone = sandbox.Root() / "ring.wav";
   Sandbox::WriteFile(tone, "RIFF");
-  const auto script = sandbox.Root() / "after.sh";
-  Sandbox::WriteFile(script, "#!/bin/sh\n");
+  const auto script = sandbox.Root() / Launchable("after");
+  Sandbox::WriteFile(script, "x");
   const wxString folder = wxString::FromUTF8((sandbox.Root() / "tasks").string());
 
   task.m_standby = true;
@@ -358,8 +381,8 @@ TEST_F(TaskFileTest, SaveAndLoadRoundTrip) {
   selection.Set(ItemId::CacheChrome, true);
   selection.Set(ItemId::HistoryClipboard, true);
   const wxString saved = SaveTaskFile("Evening", folder, task, selection, extras);
-  ASSERT_EQ(saved, folder + "/1_standby_Evening.stask");
-  const std::string text = Sandbox::ReadFile(saved.utf8_string());
+  ASSERT_EQ(saved, folder + Native("/1_standby_Evening.stask"));
+  const std::string text = TextOf(saved);
   EXPECT_NE(text.find("Cache=Firefox,Chrome"), std::string::npos) << text;
   EXPECT_NE(text.find("History=Clipboard"), std::string::npos) << text;
 
@@ -389,7 +412,7 @@ TEST_F(TaskFileTest, SaveAndLoadRoundTrip) {
   extras.alarmPage = false;
   extras.launchPage = false;
   ASSERT_EQ(SaveTaskFile("Evening", folder, task, selection, extras), saved);
-  const std::string again = Sandbox::ReadFile(saved.utf8_string());
+  const std::string again = TextOf(saved);
   EXPECT_EQ(again.find("forced"), std::string::npos) << again;
   EXPECT_EQ(again.find("CLEANUP"), std::string::npos) << again;
   EXPECT_FALSE(std::filesystem::exists(saved.utf8_string() + ".new"));
@@ -404,7 +427,7 @@ TEST_F(TaskFileTest, SaveShortWakeUpAndReminderAsMinimums) {
   task.m_systemWakeUp = true;
   task.m_wakeUpSeconds = 30;
   const wxString saved = SaveTaskFile("Short", folder, task, selection, extras);
-  const std::string text = Sandbox::ReadFile(saved.utf8_string());
+  const std::string text = TextOf(saved);
   EXPECT_NE(text.find("[WAKEUP]\nMinutes=1\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Secondes=5"), std::string::npos) << text;
   EXPECT_EQ(text.find("Minutes=0"), std::string::npos) << text;

@@ -46,11 +46,11 @@ Sandbox::Sandbox() {
   SetEnv("XDG_CACHE_HOME", CacheHome().string());
   SetEnv("TMP", Tmp().string());
   SetEnv("TMPDIR", Tmp().string());
-  // The machine's real volumes (and their trash folders) stay out of reach.
-  SetEnv("DKWT_MOUNTINFO", "/dev/null");
+  m_platform.reset(EnterPlatform(*this));
 }
 
 Sandbox::~Sandbox() {
+  m_platform.reset();
   for (auto& [name, saved] : m_saved) {
     if (saved.first)
       wxSetEnv(wxString::FromUTF8(name), wxString::FromUTF8(saved.second));

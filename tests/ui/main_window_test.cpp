@@ -5,6 +5,7 @@
 #include <wx/toolbar.h>
 
 #include "app/settings.h"
+#include "os/platform_texts.h"
 #include "tests/ui/frame_fixture.h"
 #include "ui/cd_ids.h"
 
@@ -51,6 +52,16 @@ TEST_F(MainWindow, OpensIdleInRelativeMode) {
   // Controls without a label of their own still say what they are.
   EXPECT_FALSE(frame->m_datePicker->GetToolTipText().empty());
   EXPECT_FALSE(frame->m_repeatBook->GetToolTipText().empty());
+}
+
+// Stretched to its slot, a gauge is a tall box on some toolkits.
+TEST_F(MainWindow, ProgressBarHasItsOwnHeightCentredInItsSlot) {
+  frame->m_panelProgress->Layout();
+  const wxRect bar = frame->m_progressBar->GetRect();
+  const int slot = frame->m_panelProgress->GetClientSize().y;
+  EXPECT_GE(slot, 50) << "40 px and the borders";
+  EXPECT_EQ(bar.height, frame->m_progressBar->GetBestSize().y);
+  EXPECT_NEAR(bar.y, slot - bar.GetBottom() - 1, 1) << "as much room above as below";
 }
 
 TEST_F(MainWindow, MenusAndToolBar) {
@@ -179,12 +190,11 @@ TEST_F(MainWindow, OptionsPersist) {
 
 TEST_F(MainWindow, StartWithTheSessionFollowsTheOutcome) {
   Menu(ids::kMenuStartup, true);
-  const auto entry = sandbox.ConfigHome() / "autostart" / "Duskwatch.desktop";
-  EXPECT_TRUE(std::filesystem::exists(entry));
+  EXPECT_NE(sandbox.StartupCommand(), "");
   EXPECT_TRUE(frame->GetMenuBar()->FindItem(ids::kMenuStartup)->IsChecked());
-  EXPECT_EQ(LastMessage(), "Application will be run when the desktop session starts, from current location.");
+  EXPECT_EQ(LastMessage(), os::texts::Get(os::texts::Text::StartupAdded));
   Menu(ids::kMenuStartup, false);
-  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_EQ(sandbox.StartupCommand(), "");
   EXPECT_FALSE(frame->GetMenuBar()->FindItem(ids::kMenuStartup)->IsChecked());
 }
 
@@ -194,9 +204,7 @@ TEST_F(MainWindow, NowButtonsAskThenAct) {
   ASSERT_EQ(messages.messages.size(), 1u);
   EXPECT_EQ(messages.messages[0].caption, "Warning");
   EXPECT_EQ(messages.messages[0].style, wxOK | wxCANCEL | wxICON_WARNING);
-  EXPECT_EQ(messages.messages[0].text,
-            "Please save any opened documents and press OK to shut down the computer or press CANCEL to abort.\n\n"
-            "You can disable this warning in OPTIONS Menu.");
+  EXPECT_EQ(messages.messages[0].text, os::texts::Get(os::texts::Text::ConfirmShutdown));
   EXPECT_EQ(DryRun(), "") << "Cancel does nothing";
 
   Click(frame->m_nowButtons[0]);
