@@ -57,13 +57,27 @@ std::string Shell(const std::string& text) { return "'" + text + "'"; }  // our 
 
 void WriteScript(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
+// The moz_newtab_* tables the program finds, read before the clock starts.
+std::vector<std::string> NewTabTables(const std::string& places) {
+  std::vector<std::string> tables;
+  sqlite3* db = nullptr;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_open_v2(places.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+      sqlite3_prepare_v2(db, cleanup::FirefoxNewTabTablesQuery(), -1, &statement, nullptr) == SQLITE_OK)
+    while (sqlite3_step(statement) == SQLITE_ROW)
+      tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return tables;
+}
+
 // The statements of the History items as sqlite3 scripts, one per database.
 std::vector<std::pair<std::string, std::string>> HistoryScripts(const std::string& home) {
   std::string ff = home + kFirefoxPath;
   std::string cr = home + kChromiumPath;
   std::string places = "PRAGMA secure_delete=ON;\nATTACH DATABASE " + Quote(ff + "/favicons.sqlite") +
                        " AS icons;\nPRAGMA icons.secure_delete=ON;\nBEGIN IMMEDIATE;\n";
-  for (const std::string& sql : cleanup::FirefoxHistoryStatements(true))
+  for (const std::string& sql : cleanup::FirefoxHistoryStatements(true, NewTabTables(ff + "/places.sqlite")))
     places += sql + ";\n";
   places += "COMMIT;\nPRAGMA main.wal_checkpoint(TRUNCATE);\nPRAGMA icons.wal_checkpoint(TRUNCATE);\n";
 
