@@ -55,6 +55,10 @@ struct HistoryStatement {
 // tables today's History keeps beside them.
 constexpr HistoryStatement kHistoryStatements[] = {
     {"A", "DELETE FROM urls WHERE url NOT IN (SELECT value FROM temp.dkwt_keep)", kVisitsPart, false},
+    // The kept (bookmarked) pages forget how often and when they were visited.
+    {"I", "UPDATE urls SET visit_count = 0, typed_count = 0, last_visit_time = 0 WHERE visit_count <> 0 OR "
+          "typed_count <> 0 OR last_visit_time <> 0",
+     kVisitsPart, false},
     {"B", "DELETE FROM downloads", kDownloadPart, false},
     {"C", "DELETE FROM keyword_search_terms", kTypedPart, false},
     {"D", "DELETE FROM segment_usage", kVisitsPart, false},

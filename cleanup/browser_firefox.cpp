@@ -102,23 +102,69 @@ constexpr FirefoxCacheRow kFirefoxCaches[] = {
 };
 
 // The statements of the places database in their order; a failure (a table
-// this version lacks) is ignored and the next one runs.
+// or column this version lacks) is ignored and the next one runs. The
+// subqueries are uncorrelated NOT IN lists over indexed or small sets: a
+// correlated NOT EXISTS scanned moz_places once per icon (favicon_id has no
+// index). NULLs are left out of each list, as one would keep every row.
+constexpr const char kDeleteVisits[] = "DELETE FROM moz_historyvisits";
+
+// Only the bookmarked places stay. Copying those few aside and emptying the
+// table is far quicker than deleting nearly every row through its eight
+// indexes, and leaves the same rows. All or nothing: on any failure the
+// savepoint is rolled back and the plain delete runs instead. Not used when
+// the file has triggers on moz_places (emptying would fire them).
+constexpr const char* kKeepBookmarkedPlaces[] = {
+    "SAVEPOINT dkwt_places",
+    "CREATE TEMP TABLE dkwt_kept_places AS SELECT * FROM main.moz_places WHERE id IN (SELECT fk FROM "
+    "main.moz_bookmarks WHERE fk IS NOT NULL)",
+    "DELETE FROM main.moz_places",
+    "INSERT INTO main.moz_places SELECT * FROM temp.dkwt_kept_places",
+    "DROP TABLE temp.dkwt_kept_places",
+    "RELEASE dkwt_places",
+};
+constexpr const char kDeleteUnbookmarkedPlaces[] =
+    "DELETE FROM moz_places WHERE id NOT IN (SELECT fk FROM moz_bookmarks WHERE fk IS NOT NULL)";
+constexpr const char kPlacesTriggers[] =
+    "SELECT count(*) FROM main.sqlite_master WHERE type = 'trigger' AND tbl_name = 'moz_places'";
+
+// After the places: what refers to them.
 constexpr const char* kPlacesStatements[] = {
-    "DELETE FROM moz_places WHERE NOT EXISTS ( SELECT * FROM moz_bookmarks WHERE moz_places.id = moz_bookmarks.fk )",
-    "DELETE FROM moz_favicons WHERE NOT EXISTS ( SELECT * FROM moz_places WHERE moz_favicons.id = "
-    "moz_places.favicon_id )",
-    "DELETE FROM moz_historyvisits",
+    "DELETE FROM moz_favicons WHERE id NOT IN (SELECT favicon_id FROM moz_places WHERE favicon_id IS NOT NULL)",
     "DELETE FROM moz_inputhistory",
+    // The kept (bookmarked) pages forget when and how often they were
+    // visited; one column per statement, as old versions lack some of them.
+    "UPDATE moz_places SET visit_count = 0 WHERE visit_count <> 0",
+    "UPDATE moz_places SET typed = 0 WHERE typed <> 0",
+    "UPDATE moz_places SET last_visit_date = NULL WHERE last_visit_date IS NOT NULL",
+    // -1 and the recalculation flags make Firefox compute frecency afresh.
+    "UPDATE moz_places SET frecency = -1 WHERE frecency <> -1",
+    "UPDATE moz_places SET recalc_frecency = 1",
+    "UPDATE moz_places SET alt_frecency = NULL, recalc_alt_frecency = 1",
     // Today's tables of the same history.
     "DELETE FROM moz_places_metadata",
     "DELETE FROM moz_places_metadata_search_queries",
-    "DELETE FROM moz_annos WHERE NOT EXISTS (SELECT 1 FROM moz_places WHERE moz_places.id = moz_annos.place_id)",
-    "DELETE FROM moz_origins WHERE NOT EXISTS (SELECT 1 FROM moz_places WHERE moz_places.origin_id = moz_origins.id)",
-    "DELETE FROM moz_places_extra WHERE NOT EXISTS (SELECT 1 FROM moz_places WHERE moz_places.id = "
-    "moz_places_extra.place_id)",
-    "DELETE FROM moz_historyvisits_extra WHERE NOT EXISTS (SELECT 1 FROM moz_historyvisits WHERE "
-    "moz_historyvisits.id = moz_historyvisits_extra.visit_id)",
+    "DELETE FROM moz_annos WHERE place_id NOT IN (SELECT id FROM moz_places)",
+    "DELETE FROM moz_origins WHERE id NOT IN (SELECT origin_id FROM moz_places WHERE origin_id IS NOT NULL)",
+    "UPDATE moz_origins SET frecency = -1 WHERE frecency <> -1",
+    "UPDATE moz_origins SET recalc_frecency = 1",
+    "UPDATE moz_origins SET alt_frecency = NULL, recalc_alt_frecency = 1",
+    // The statistics of the origins' frecencies, recomputed by Firefox.
+    "DELETE FROM moz_meta WHERE key GLOB 'origin_frecency_*'",
+    "DELETE FROM moz_places_extra WHERE place_id NOT IN (SELECT id FROM moz_places)",
+    "DELETE FROM moz_historyvisits_extra WHERE visit_id NOT IN (SELECT id FROM moz_historyvisits)",
 };
+
+// The new-tab page's interaction tables (shortcuts and stories clicked or
+// shown) come and go between versions: every one present is emptied.
+constexpr const char kNewTabTables[] =
+    "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name GLOB 'moz_newtab_*' ORDER BY name";
+
+std::string NewTabStatement(const std::string& table) {
+  std::string quoted;
+  for (char c : table)
+    quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return "DELETE FROM main.\"" + quoted + "\"";
+}
 
 // favicons.sqlite, attached as "icons": pages no longer in places, then the
 // links and icons no page uses.
@@ -173,8 +219,14 @@ void AddEach(BrowserSink& sink, const std::string& base, std::initializer_list<c
 
 }  // namespace
 
-std::vector<std::string> FirefoxHistoryStatements(bool withIcons) {
-  std::vector<std::string> statements(std::begin(kPlacesStatements), std::end(kPlacesStatements));
+const char* FirefoxNewTabTablesQuery() { return kNewTabTables; }
+
+std::vector<std::string> FirefoxHistoryStatements(bool withIcons, const std::vector<std::string>& newTabTables) {
+  std::vector<std::string> statements{kDeleteVisits};
+  statements.insert(statements.end(), std::begin(kKeepBookmarkedPlaces), std::end(kKeepBookmarkedPlaces));
+  statements.insert(statements.end(), std::begin(kPlacesStatements), std::end(kPlacesStatements));
+  for (const std::string& table : newTabTables)
+    statements.push_back(NewTabStatement(table));
   if (withIcons)
     statements.insert(statements.end(), std::begin(kIconStatements), std::end(kIconStatements));
   return statements;
@@ -194,7 +246,25 @@ void CleanFirefoxPlaces(BrowserSink& sink, const std::string& placesPath) {
     sink.LogError(kChromeDatabaseOpenFailed);
     return;
   }
+  db.Exec(kDeleteVisits);
+  std::vector<std::string> triggers;
+  bool kept = db.Column(kPlacesTriggers, triggers) && triggers == std::vector<std::string>{"0"};
+  for (const char* sql : kKeepBookmarkedPlaces) {
+    if (!kept)
+      break;
+    kept = db.Exec(sql);
+  }
+  if (!kept) {
+    db.Exec("ROLLBACK TO dkwt_places");
+    db.Exec("RELEASE dkwt_places");
+    db.Exec(kDeleteUnbookmarkedPlaces);
+  }
   ExecIgnoringFailures(db, kPlacesStatements);
+  // Listed inside the transaction, so the set cannot change before the deletes.
+  std::vector<std::string> newTabTables;
+  db.Column(kNewTabTables, newTabTables);
+  for (const std::string& table : newTabTables)
+    db.Exec(NewTabStatement(table));
   if (withIcons)
     ExecIgnoringFailures(db, kIconStatements);
   Finish(sink, db);

@@ -79,8 +79,11 @@ void CleanFirefoxDownloads(BrowserSink& sink, const std::string& placesPath);
 
 // The statements the database steps run, for tools that compare them with
 // other ways of running them. Firefox's icon statements name favicons.sqlite
-// "icons"; the Chromium ones use the kept URLs in temp.dkwt_keep(value).
-std::vector<std::string> FirefoxHistoryStatements(bool withIcons);
+// "icons", `newTabTables` are the moz_newtab_* tables the file holds; the
+// Chromium ones use the kept URLs in temp.dkwt_keep(value).
+std::vector<std::string> FirefoxHistoryStatements(bool withIcons, const std::vector<std::string>& newTabTables);
+// The query that lists those moz_newtab_* tables.
+const char* FirefoxNewTabTablesQuery();
 std::vector<std::string> ChromiumHistoryStatements(unsigned parts);
 std::vector<std::string> ChromiumFaviconStatements();
 

@@ -56,6 +56,9 @@ TEST_F(ChromiumItemsTest, HistoryKeepsEveryBookmarkedUrlAndClearsTodaysTables) {
   EXPECT_EQ(Count(history, "SELECT count(*) FROM urls"), scale.bookmarks);
   for (const std::string& url : fixtures::TrickyBookmarkUrls())
     EXPECT_EQ(CountUrl(history, url), 1) << url;
+  EXPECT_EQ(Count(history, "SELECT count(*) FROM urls WHERE visit_count <> 0 OR typed_count <> 0 OR "
+                           "last_visit_time <> 0"),
+            0);
   for (const char* table : {"visits", "visited_links", "visit_source", "keyword_search_terms", "segments",
                             "segment_usage", "downloads", "downloads_url_chains", "downloads_slices",
                             "content_annotations", "context_annotations", "clusters", "clusters_and_visits",

@@ -15,6 +15,7 @@
 
 using namespace cleanup;
 using fixtures::Count;
+using fixtures::Text;
 
 namespace {
 
@@ -50,16 +51,31 @@ bool FileContains(const std::string& path, const std::string& needle) {
 TEST_F(FirefoxItemsTest, HistoryKeepsBookmarksAndLeavesNoTraceOfTheRest) {
   Make();
   const long long origins = Count(Places(), "SELECT count(DISTINCT origin_id) FROM moz_places WHERE id <= 20");
+  // Whatever moz_newtab_* tables a version makes are emptied, odd names too.
+  ASSERT_TRUE(fixtures::Exec(Places(), "CREATE TABLE \"moz_newtab_x\"\"y\" (a); INSERT INTO \"moz_newtab_x\"\"y\" VALUES (1)"));
+  const std::string guids = "SELECT group_concat(guid, ',') FROM (SELECT guid FROM moz_bookmarks UNION ALL SELECT "
+                            "guid FROM moz_places WHERE id <= 20)";
+  const std::string guidsBefore = Text(Places(), guids);
   FirefoxHistory(sink);
   EXPECT_TRUE(sink.errors.empty());
   EXPECT_TRUE(sink.files.empty());  // edited in place
   ExpectBookmarksIntact();
+  EXPECT_EQ(Text(Places(), guids), guidsBefore);
   EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_places"), scale.bookmarks);
   for (const char* table : {"moz_historyvisits", "moz_inputhistory", "moz_places_metadata",
-                            "moz_places_metadata_search_queries", "moz_annos", "moz_historyvisits_extra"}) {
+                            "moz_places_metadata_search_queries", "moz_annos", "moz_historyvisits_extra",
+                            "moz_newtab_shortcuts_interaction", "moz_newtab_story_click",
+                            "moz_newtab_story_impression", "\"moz_newtab_x\"\"y\""}) {
     SCOPED_TRACE(table);
     EXPECT_EQ(Count(Places(), std::string("SELECT count(*) FROM ") + table), 0);
   }
+  // The kept pages and origins keep nothing of their visits.
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_places WHERE visit_count <> 0 OR typed <> 0 OR "
+                            "last_visit_date IS NOT NULL OR frecency <> -1 OR alt_frecency IS NOT NULL OR "
+                            "recalc_frecency <> 1"),
+            0);
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_origins WHERE frecency <> -1 OR recalc_frecency <> 1"), 0);
+  EXPECT_EQ(Text(Places(), "SELECT group_concat(key) FROM moz_meta"), "sync/bookmarks/syncId");
   EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_origins"), origins);
   EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_places_extra"), 1);
   // favicons.sqlite keeps the bookmarked pages' icons only.
@@ -74,6 +90,19 @@ TEST_F(FirefoxItemsTest, HistoryKeepsBookmarksAndLeavesNoTraceOfTheRest) {
       EXPECT_FALSE(FileContains(file, "site0.example/page/150"));
     }
   }
+}
+
+TEST_F(FirefoxItemsTest, PlacesWithTriggersLoseOnlyTheUnbookmarkedRows) {
+  scale = {60, 90, 6, 5, 2, 2};
+  Make();
+  // Emptying and refilling moz_places would fire the trigger for the kept rows too.
+  ASSERT_TRUE(fixtures::Exec(Places(), "CREATE TABLE gone(id); CREATE TRIGGER t AFTER DELETE ON moz_places BEGIN "
+                                       "INSERT INTO gone VALUES (old.id); END"));
+  FirefoxHistory(sink);
+  EXPECT_TRUE(sink.errors.empty());
+  ExpectBookmarksIntact();
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM moz_places"), scale.bookmarks);
+  EXPECT_EQ(Count(Places(), "SELECT count(*) FROM gone"), scale.places - scale.bookmarks);
 }
 
 TEST_F(FirefoxItemsTest, DownloadItemClearsTodaysDownloadList) {
@@ -214,6 +243,8 @@ TEST(FirefoxOldLayouts, Firefox36EditsPlacesAndFirefox2DeletesFilesWhole) {
   EXPECT_EQ(Count(places, "SELECT count(*) FROM moz_places"), scale.bookmarks);
   EXPECT_EQ(Count(places, "SELECT count(*) FROM moz_favicons"), scale.bookmarks);
   EXPECT_EQ(Count(places, "SELECT count(*) FROM moz_historyvisits"), 0);
+  // Columns this version lacks leave the others' statements working.
+  EXPECT_EQ(Count(places, "SELECT count(*) FROM moz_places WHERE visit_count <> 0 OR frecency <> -1"), 0);
   EXPECT_TRUE(sink.HasFile(old.folder + "/Cache/ABC12"));
   EXPECT_TRUE(sink.HasFile(old.folder + "/OfflineCache/index.sqlite"));
   EXPECT_TRUE(sink.errors.empty());

@@ -40,6 +40,10 @@ rc=$?
 [ "$(q "$ff/places.sqlite" "SELECT count(*) FROM moz_bookmarks b WHERE fk NOT NULL AND NOT EXISTS (SELECT 1 FROM moz_places p WHERE p.id = b.fk)")" = 0 ] ||
   fail "a Firefox bookmark lost its page"
 [ "$(q "$ff/places.sqlite" "PRAGMA integrity_check")" = ok ] || fail "places.sqlite damaged"
+[ "$(q "$ff/places.sqlite" "SELECT count(*) FROM moz_places WHERE visit_count <> 0 OR last_visit_date NOT NULL OR frecency <> -1")" = 0 ] ||
+  fail "kept Firefox places keep their visits' counts, dates or frecency"
+[ "$(q "$ff/places.sqlite" "SELECT (SELECT count(*) FROM moz_origins WHERE frecency <> -1) + (SELECT count(*) FROM moz_meta WHERE key GLOB 'origin_frecency_*') + (SELECT count(*) FROM moz_newtab_shortcuts_interaction) + (SELECT count(*) FROM moz_newtab_story_click)")" = 0 ] ||
+  fail "Firefox origins' frecency or new-tab interactions left"
 [ ! -e "$ff/cookies.sqlite" ] || fail "Firefox cookies left"
 [ -z "$(find "$ffcache/cache2" -type f)" ] || fail "Firefox cache left"
 [ -e "$ff/key4.db" ] && [ -e "$ff/prefs.js" ] || fail "Firefox files outside the items were touched"
@@ -48,6 +52,8 @@ rc=$?
 [ "$(q "$cr/History" "SELECT count(*) FROM urls")" = 200 ] || fail "Chromium urls: not the bookmarked ones"
 [ "$(q "$cr/History" "SELECT count(*) FROM urls WHERE url = 'https://example.org/it''s-a-page'")" = 1 ] ||
   fail "the bookmarked URL with a quote lost its row"
+[ "$(q "$cr/History" "SELECT count(*) FROM urls WHERE visit_count <> 0 OR typed_count <> 0 OR last_visit_time <> 0")" = 0 ] ||
+  fail "kept Chromium urls keep their visits' counts or time"
 [ "$(q "$cr/Cookies" "SELECT count(*) FROM cookies")" = 0 ] || fail "Chromium cookies left"
 [ "$(q "$cr/History" "PRAGMA integrity_check")" = ok ] || fail "History damaged"
 [ -z "$(find "$crcache/Cache" "$crcache/Code Cache" -type f)" ] || fail "Chromium cache left"
