@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "os/linux/display_internal.h"
+#include "tests/support/display_lock.h"
 #include "tests/support/sandbox.h"
 
 using os::display::MonitorInfo;
@@ -151,6 +152,7 @@ TEST(DisplayDryRun, RecordsInsteadOfSwitching) {
 
 class DisplayXvfb : public testing::Test {
  protected:
+  DisplayLock m_displayLock;
   void SetUp() override {
     m_sandbox.UnsetEnv("DKWT_DRY_RUN");
     // Nothing but that Xvfb: not the desktop's Mutter nor its compositor.

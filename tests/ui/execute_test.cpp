@@ -8,6 +8,7 @@
 
 #include "os/display.h"
 #include "os/linux/display_internal.h"
+#include "tests/support/display_lock.h"
 #include "tests/ui/frame_fixture.h"
 
 namespace {
@@ -283,6 +284,7 @@ TEST_F(Execute, RepeatedTaskIsSavedNotExecuted) {
 // saver stands in for the display's power); actions are still recorded.
 class MonitorExecute : public Execute {
  protected:
+  DisplayLock m_displayLock;
   void SetUp() override {
     // Nothing but that Xvfb: not the desktop's Mutter nor its compositor.
     sandbox.UnsetEnv("WAYLAND_DISPLAY");
