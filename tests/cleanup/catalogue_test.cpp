@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "cleanup/catalogue.h"
 #include "cleanup/runner.h"
 #include "os/cleanup_locations.h"
+#include "tests/support/sandbox.h"
 
 namespace {
 
@@ -103,3 +105,26 @@ TEST(Catalogue, BrowserItemsNameBrowsersTheCleanUpCloses) {
 }
 
 }  // namespace
+
+// A browser family's boxes are available once any of its roots exists,
+// whichever packaging it is.
+TEST(Catalogue, BrowserBoxesFollowTheirFamilysRoots) {
+  Sandbox sandbox;
+  const std::string home = sandbox.Home().string();
+  struct Case {
+    ItemId item;
+    std::string root;
+  };
+  const Case cases[] = {
+      {ItemId::CacheFirefox, home + "/.var/app/org.mozilla.firefox/.mozilla/firefox"},
+      {ItemId::CookiesChrome, home + "/snap/brave/current/.config/BraveSoftware/Brave-Browser"},
+      {ItemId::SessionOpera, home + "/snap/opera/current/.config/opera"},
+  };
+  for (const Case& c : cases) {
+    const cleanup::Availability before = cleanup::ItemAvailability(c.item);
+    EXPECT_FALSE(before.available) << c.root;
+    EXPECT_EQ(before.reason, kNoSuchBrowser);
+    std::filesystem::create_directories(c.root);
+    EXPECT_TRUE(cleanup::ItemAvailability(c.item).available) << c.root;
+  }
+}
