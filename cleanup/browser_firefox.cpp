@@ -115,8 +115,8 @@ constexpr const char kDeleteVisits[] = "DELETE FROM moz_historyvisits";
 // the file has triggers on moz_places (emptying would fire them).
 constexpr const char* kKeepBookmarkedPlaces[] = {
     "SAVEPOINT dkwt_places",
-    "CREATE TEMP TABLE dkwt_kept_places AS SELECT * FROM main.moz_places WHERE id IN (SELECT fk FROM "
-    "main.moz_bookmarks WHERE fk IS NOT NULL)",
+    ("CREATE TEMP TABLE dkwt_kept_places AS SELECT * FROM main.moz_places WHERE id IN (SELECT fk FROM "
+     "main.moz_bookmarks WHERE fk IS NOT NULL)"),
     "DELETE FROM main.moz_places",
     "INSERT INTO main.moz_places SELECT * FROM temp.dkwt_kept_places",
     "DROP TABLE temp.dkwt_kept_places",
