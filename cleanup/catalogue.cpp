@@ -3,6 +3,7 @@
 #include <array>
 
 #include "cleanup/browser_items.h"
+#include "cleanup/system_availability.h"
 #include "cleanup/system_items.h"
 #include "os/cleanup_locations.h"
 
@@ -15,41 +16,41 @@ namespace {
 const std::vector<CatalogueEntry>& SystemCatalogue() {
   static const std::vector<CatalogueEntry> entries = {
       {ItemId::FreeSpaceTemp, CollectTemp},
-      {ItemId::HistoryRecentDocumentsList, CollectRecentDocuments},
+      {ItemId::HistoryRecentDocumentsList, CollectRecentDocuments, RecentDocumentsAvailability},
       {ItemId::FreeSpaceCryptoApiCache, CollectLocations},
       {ItemId::FreeSpaceWindowsErrorReports, CollectLocations},
       {ItemId::FreeSpaceTempBurnFiles, CollectLocations},
       {ItemId::FreeSpaceMsnSqmFiles, CollectLocations},
       {ItemId::FreeSpaceFlashPlayer, CollectLocations},
       {ItemId::FreeSpaceJava, CollectJava},
-      {ItemId::HistorySavedWindowInformation, CleanSavedWindowInformation},
-      {ItemId::HistoryRegistryEditor, CleanRegistryEditor},
-      {ItemId::HistoryMsPaint, CleanMsPaint},
-      {ItemId::HistoryWordPad, CleanWordPad},
-      {ItemId::HistoryWindowsMediaPlayer, CleanWindowsMediaPlayer},
-      {ItemId::HistoryOpenCloseDialogs, CleanOpenCloseDialogs},
-      {ItemId::HistoryComputerSearch, CleanComputerSearch},
-      {ItemId::HistoryInternetSearchAssistant, CleanInternetSearchAssistant},
-      {ItemId::HistoryFileSearch, CleanFileSearch},
+      {ItemId::HistorySavedWindowInformation, CleanSavedWindowInformation, RegistryHistoryAvailability},
+      {ItemId::HistoryRegistryEditor, CleanRegistryEditor, RegistryHistoryAvailability},
+      {ItemId::HistoryMsPaint, CleanMsPaint, RegistryHistoryAvailability},
+      {ItemId::HistoryWordPad, CleanWordPad, RegistryHistoryAvailability},
+      {ItemId::HistoryWindowsMediaPlayer, CleanWindowsMediaPlayer, RegistryHistoryAvailability},
+      {ItemId::HistoryOpenCloseDialogs, CleanOpenCloseDialogs, RegistryHistoryAvailability},
+      {ItemId::HistoryComputerSearch, CleanComputerSearch, RegistryHistoryAvailability},
+      {ItemId::HistoryInternetSearchAssistant, CleanInternetSearchAssistant, RegistryHistoryAvailability},
+      {ItemId::HistoryFileSearch, CleanFileSearch, RegistryHistoryAvailability},
       {ItemId::HistorySearchHistory, CollectLocations},
-      {ItemId::HistoryRunHistory, CleanRunHistory},
-      {ItemId::HistoryAccessedPrograms, CleanAccessedPrograms},
-      {ItemId::HistoryMsn, CleanMsn},
+      {ItemId::HistoryRunHistory, CleanRunHistory, RegistryHistoryAvailability},
+      {ItemId::HistoryAccessedPrograms, CleanAccessedPrograms, RegistryHistoryAvailability},
+      {ItemId::HistoryMsn, CleanMsn, RegistryHistoryAvailability},
       {ItemId::HistoryClipboard, EmptyClipboard},
       // Collected here like every other folder, not emptied apart on the
       // worker, so that progress, Cancel and the deleted-files log cover them.
       {ItemId::FreeSpaceThumbnails, CollectLocations},
-      {ItemId::FreeSpaceRecycleBin, CollectTrash},
-      {ItemId::CacheInternetExplorer, CollectLocations},
-      {ItemId::CookiesInternetExplorer, CollectLocations},
-      {ItemId::BrowserHistoryInternetExplorer, CollectLocations},
-      {ItemId::TypedUrlsInternetExplorer, CleanIeTypedUrls},
-      {ItemId::AutoCompleteInternetExplorer, CleanIeAutoComplete},
-      {ItemId::PasswordsInternetExplorer, CleanIePasswords},
+      {ItemId::FreeSpaceRecycleBin, CollectTrash, RecycleBinAvailability},
+      {ItemId::CacheInternetExplorer, CollectLocations, IeCacheAvailability},
+      {ItemId::CookiesInternetExplorer, CollectLocations, IeCookiesAvailability},
+      {ItemId::BrowserHistoryInternetExplorer, CollectLocations, IeHistoryAvailability},
+      {ItemId::TypedUrlsInternetExplorer, CleanIeTypedUrls, IeRegistryAvailability},
+      {ItemId::AutoCompleteInternetExplorer, CleanIeAutoComplete, IeRegistryAvailability},
+      {ItemId::PasswordsInternetExplorer, CleanIePasswords, IeRegistryAvailability},
       {ItemId::InternetExplorerUserData, CollectLocations},
       {ItemId::InternetExplorerRssCache, CollectLocations},
-      {ItemId::InternetExplorerCompatibility, CleanIeCompatibility},
-      {ItemId::InternetExplorerPopups, CleanIePopups},
+      {ItemId::InternetExplorerCompatibility, CleanIeCompatibility, IeRegistryAvailability},
+      {ItemId::InternetExplorerPopups, CleanIePopups, IeRegistryAvailability},
   };
   return entries;
 }

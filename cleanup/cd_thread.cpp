@@ -10,14 +10,27 @@
 #include "app/task_host.h"
 #include "cleanup/catalogue.h"
 #include "cleanup/deleted_files_log.h"
+#include "cleanup/internet_explorer.h"
 #include "cleanup/system_items.h"
+#include "os/internet_cache.h"
 #include "os/safe_fs.h"
+#include "os/trash.h"
 
 namespace cleanup {
 
 namespace {
 
 std::string Now() { return ErrorLog::CtimeText().ToStdString(wxConvUTF8); }
+
+constexpr char kRecycleBinMessage[] = "An Error occured while emptying the Recycle Bin.";
+constexpr char kIndexFileMessage[] = "An Error occured while scheduling an index.dat file for deletion.";
+
+// WinINet's index files are held open while the system runs.
+bool IsIndexFile(const std::string& relative) {
+  constexpr std::string_view name = "index.dat";
+  return relative.ends_with(name) &&
+         (relative.size() == name.size() || relative[relative.size() - name.size() - 1] == '/');
+}
 
 }  // namespace
 
@@ -52,8 +65,14 @@ wxThread::ExitCode CDThread::Entry() {
     state.DeletedFilesLogPath = DeletedFilesLogPath(EpochSeconds());
     log.emplace(state.DeletedFilesLogPath, state.LogNeedsHeader);
   }
-  // The trash and the thumbnails were collected with the other files, so
-  // progress, Cancel and the log cover them.
+  // Where the recycle bins are folders they were collected with the other
+  // files, so progress, Cancel and the log cover them; where the system
+  // keeps them, it empties them.
+  if (state.selection.Get(ItemId::FreeSpaceRecycleBin)) {
+    int code = 0;
+    if (os::trash::EmptySystemBins(code) == os::trash::BinResult::Failed)
+      ReportError(code, kRecycleBinMessage);
+  }
   if (state.selection.Get(ItemId::HistoryRecentDocumentsList))
     ResetRecentDocuments();
 
@@ -73,8 +92,13 @@ wxThread::ExitCode CDThread::Entry() {
       state.FreedSizes.push_back(size);
       log->Write(FormatFileLine(Now(), entry.Path(), size));
     }
-    // Gone already, or not deletable: left as it is, without a report.
-    deleter.DeleteFile(*entry.base, entry.relative);
+    // Gone already, or not deletable: left as it is, without a report, but
+    // for an index file the system holds open.
+    if (!deleter.DeleteFile(*entry.base, entry.relative) && IsIndexFile(entry.relative)) {
+      int code = 0;
+      if (os::internet_cache::RetireLockedIndex(entry.Path(), code) == os::internet_cache::Status::Failed)
+        ReportError(code, kIndexFileMessage);
+    }
     Progress(m_progress + 1 == files && folders == 0);
   }
   for (std::size_t folder = 0; !destroyed && !state.IsCleanupCancelled() && folder < folders; ++folder) {
@@ -96,8 +120,8 @@ wxThread::ExitCode CDThread::Entry() {
     m_target.PostCleanupEvent(kIeHistoryStage);
     Sleep(1);
   }
-  // The Internet Explorer cache purges have nothing to act on where there is
-  // no Internet Explorer.
+  // Also after Cancel: only the loops stop.
+  PurgeIeUrlCache(state.selection, [this](int code, ItemId item) { ReportError(code, ItemRow(item).message); });
 
   if (logging) {
     const double total = std::accumulate(state.FreedSizes.begin(), state.FreedSizes.end(), 0.0);

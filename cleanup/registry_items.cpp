@@ -9,6 +9,7 @@
 #include "app/task.h"
 #include "cleanup/registry_procedures.h"
 #include "cleanup/system_items.h"
+#include "os/recent_documents.h"
 #include "os/registry.h"
 
 namespace cleanup {
@@ -146,7 +147,7 @@ void CleanAccessedPrograms(ItemContext& context) {
   const char* const older[] = {"{75048700-EF1F-11D0-9888-006097DEACF9}", "{5E6AB780-7743-11CF-A12B-00AA004AE837}"};
   for (const char* guid : seven ? modern : older)
     WipeRegistryValues(std::string(kUserAssist) + guid + "\\Count", false);
-  // No shell here caches the start menu's view of these: nothing to notify.
+  os::recent_documents::NotifyProgramListsChanged();
 }
 
 void CleanMsn(ItemContext&) {

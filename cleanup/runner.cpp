@@ -1,7 +1,6 @@
 #include "cleanup/runner.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "app/clock.h"
@@ -9,6 +8,7 @@
 #include "cleanup/item_context.h"
 #include "os/browsers.h"
 #include "os/dry_run.h"
+#include "os/internet_cache.h"
 #include "os/processes.h"
 
 namespace cleanup {
@@ -18,12 +18,6 @@ namespace {
 // After all browsers: the time their files need to be let go.
 constexpr std::chrono::milliseconds kClosingPause{3000};
 constexpr std::chrono::milliseconds kPoll{50};
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-  const std::string other(b);
-  return std::equal(a.begin(), a.end(), other.begin(), other.end(),
-                    [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y)); });
-}
 
 bool FamilySelected(const CleanupSelection& selection, BrowserFamily family) {
   for (const CleanupItem& item : CleanupItems())
@@ -46,7 +40,7 @@ void CollectSelectedItems(ItemContext& context) {
 
 const std::vector<BrowserProcesses>& BrowserProcessTable() {
   static const std::vector<BrowserProcesses> table = {
-      {BrowserFamily::InternetExplorer, {}, std::chrono::milliseconds(2000)},
+      {BrowserFamily::InternetExplorer, os::internet_cache::ProcessNames(), std::chrono::milliseconds(2000)},
       {BrowserFamily::Firefox, os::browsers::ProcessNames(os::browsers::Family::Firefox),
        std::chrono::milliseconds(1000)},
       {BrowserFamily::Opera, os::browsers::ProcessNames(os::browsers::Family::Opera), std::chrono::milliseconds(1000)},
@@ -68,7 +62,7 @@ std::vector<std::uint32_t> CloseBrowsers(const CleanupSelection& selection, Cloc
       continue;
     for (const auto& process : processes) {
       const bool match = std::any_of(browser.executables.begin(), browser.executables.end(),
-                                     [&](const char* name) { return EqualsNoCase(process.name, name); });
+                                     [&](const char* name) { return os::processes::RunsExecutable(process, name); });
       if (!match || process.pid == os::processes::CurrentId())
         continue;
       if (!os::processes::Terminate(process.pid, true))
@@ -84,6 +78,11 @@ std::vector<std::uint32_t> CloseBrowsers(const CleanupSelection& selection, Cloc
   while (clock.Monotonic() < deadline &&
          std::any_of(asked.begin(), asked.end(), [](std::uint32_t pid) { return os::processes::Running(pid); }))
     clock.Sleep(kPoll);
+  // Asked and still there (a "close all tabs?" question, a hung window): its
+  // files would stay locked, so it is ended now.
+  for (std::uint32_t pid : asked)
+    if (os::processes::Running(pid))
+      os::processes::Terminate(pid, false);
   return asked;
 }
 

@@ -25,9 +25,10 @@ struct BrowserProcesses {
 };
 const std::vector<BrowserProcesses>& BrowserProcessTable();
 
-// Asks the running browsers whose items are selected to close (forcing only
-// when asking fails) and waits until they have ended, at most the pauses of
-// the table plus the closing pause. Returns the ids it asked to end.
+// Asks the running browsers whose items are selected to close (forcing at
+// once when asking fails) and waits until they have ended, at most the
+// pauses of the table plus the closing pause; those still running then are
+// forced to end. Returns the ids it asked to end.
 std::vector<std::uint32_t> CloseBrowsers(const CleanupSelection& selection, Clock& clock);
 
 }  // namespace cleanup

@@ -122,6 +122,7 @@ void CollectTrash(ItemContext& context) {
 void CollectRecentDocuments(ItemContext& context) { CollectRows(context, false); }
 
 void ResetRecentDocuments() {
+  os::recent_documents::ClearShellList();
   for (const Location& row : os::cleanup_locations::RowsOf("History", "RecentDocumentsList")) {
     std::string root;
     if (row.what == What::RecentStore && os::cleanup_locations::ResolveRoot(row.root, root))

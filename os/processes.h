@@ -23,6 +23,10 @@ std::string ExecutablePath();
 // Recorded instead of done under the dry-run switch.
 bool Terminate(std::uint32_t pid, bool polite);
 
+// Whether a listed process runs the executable of this name (as
+// os/browsers.h names them), compared without regard to case.
+bool RunsExecutable(const ProcessInfo& process, const char* executable);
+
 // Whether the process still runs (a process that ended but was not yet
 // reaped by its parent counts as ended).
 bool Running(std::uint32_t pid);

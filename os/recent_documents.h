@@ -11,4 +11,13 @@ bool ResetStore(const std::string& path);
 // The empty list as written.
 const char* EmptyStore();
 
+// Clears the list that the shell keeps itself, where it keeps one (false
+// where there is none).
+bool ClearShellList();
+bool HasShellList();
+
+// Tells the shell that the lists of recently used programs changed, so that
+// its start menu does not show them from memory.
+void NotifyProgramListsChanged();
+
 }  // namespace os::recent_documents

@@ -28,6 +28,10 @@ Result DeleteTree(Hive hive, const std::string& key);
 Result SubKeys(Hive hive, const std::string& key, std::vector<std::string>& names);
 Result ValueNames(Hive hive, const std::string& key, std::vector<std::string>& names);
 
+// Whether the store is the system's own registry, where the system and its
+// applets keep their histories (not an emulation of it).
+bool IsSystemRegistry();
+
 // Where the current-user store lives (for messages and tests).
 std::string StorePath();
 

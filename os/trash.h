@@ -21,6 +21,17 @@ std::vector<std::string> MountPoints();
 // opened relative to it (safe_fs::OpenBelow), never by its path again.
 std::vector<std::shared_ptr<const safe_fs::Base>> VolumeTrashFolders(const std::vector<std::string>& mountPoints);
 
+enum class BinResult {
+  NotHere,  // the recycle bins are folders that the clean-up walks
+  Emptied,
+  Failed,   // with the system's code
+};
+// Where the system keeps its recycle bins itself, empties those of every
+// drive without asking, showing nothing and sounding nothing.
+BinResult EmptySystemBins(int& code);
+// Whether the system keeps its recycle bins itself.
+bool HasSystemBins();
+
 namespace testing {
 // Called with each trash folder's path once it has been opened and checked,
 // before anything in it is opened (null: none).

@@ -39,3 +39,21 @@ set_tests_properties(WindowsProgram PROPERTIES
 find_program(DKWT_OBJDUMP ${DKWT_MINGW_TRIPLET}-objdump REQUIRED)
 add_test(NAME WindowsImportsOnlySystemDlls
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/dist/windows_imports.sh ${DKWT_OBJDUMP} $<TARGET_FILE:DKWT>)
+
+# The Windows clean-up items that are no file walks: the registry histories,
+# the clipboard and closing browsers (with a window program of our own).
+add_executable(dkwt_closable_window WIN32 cleanup/windows/closable_window.cpp)
+file(GLOB cleanup_windows_tests RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} CONFIGURE_DEPENDS
+     ${CMAKE_CURRENT_SOURCE_DIR}/cleanup/windows/*_test.cpp)
+dkwt_test_folder(cleanup/windows dkwt_cleanup SOURCES ${cleanup_windows_tests})
+target_compile_definitions(dkwt_cleanup_windows_tests PRIVATE
+  DKWT_CLOSABLE_WINDOW="$<TARGET_FILE_NAME:dkwt_closable_window>")
+add_dependencies(dkwt_cleanup_windows_tests dkwt_closable_window)
+
+# The recycle bin in a Unix trash of the test's own (never the user's).
+add_executable(dkwt_recycle_bin_test cleanup/windows/bin/recycle_bin_test.cpp)
+target_link_libraries(dkwt_recycle_bin_test PRIVATE dkwt_test_support dkwt_os)
+add_test(NAME WindowsRecycleBin
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/cleanup/windows/bin/recycle_bin_test.sh
+          ${CMAKE_SOURCE_DIR}/tools/wine-run $<TARGET_FILE:dkwt_recycle_bin_test>)
+set_tests_properties(WindowsRecycleBin PROPERTIES TIMEOUT 120)

@@ -11,6 +11,7 @@
 #include "app/clock.h"
 #include "cleanup/browser_items.h"
 #include "cleanup/cd_thread.h"
+#include "cleanup/internet_explorer.h"
 #include "cleanup/item_context.h"
 #include "cleanup/runner.h"
 #include "ui/cd_controls.h"
@@ -143,8 +144,11 @@ void CDFrame::RunIeHistoryStage() {
       cancel->Disable();
     m_progressDialog->Pulse("Deleting Internet Explorer's files. Please wait...");
   }
-  // Internet Explorer's history object, DOM storage and URL cache do not
-  // exist here; the stage only keeps its place in the order of events.
+  // The DOM storage was collected with the item's other folders, before the
+  // worker started, so no list changes under it here.
+  cleanup::RunIeHistoryStage(m_task.m_ieVersion, [this](int code, ItemId item) {
+    LogError(code, wxString::FromUTF8(ItemRow(item).message), false);
+  });
   if (m_task.m_ieVersion >= 7 && m_progressDialog && !m_settings.m_silentMode) {
     m_progressDialog->Update(m_progressDialog->GetValue(), kDeletingFiles);
     if (wxWindow* cancel = m_progressDialog->FindWindow(wxID_CANCEL))

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,6 +89,10 @@ bool Terminate(std::uint32_t pid, bool polite) {
   if (::stat(("/proc/" + std::to_string(pid)).c_str(), &info) != 0 || info.st_uid != ::getuid())
     return false;
   return ::kill(static_cast<pid_t>(pid), polite ? SIGTERM : SIGKILL) == 0;
+}
+
+bool RunsExecutable(const ProcessInfo& process, const char* executable) {
+  return ::strcasecmp(process.name.c_str(), executable) == 0;
 }
 
 bool Running(std::uint32_t pid) {

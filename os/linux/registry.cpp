@@ -435,6 +435,9 @@ std::string DwordText(std::uint32_t value) {
 
 std::string StorePath() { return StoreFolder() + "/HKEY_CURRENT_USER.reg"; }
 
+// An emulation: no program here keeps its histories in it.
+bool IsSystemRegistry() { return false; }
+
 Result ReadString(Hive hive, const std::string& key, const std::string& name, std::string& value) {
   Store store;
   const LineInfo* found = nullptr;

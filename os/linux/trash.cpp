@@ -83,6 +83,14 @@ std::vector<std::shared_ptr<const safe_fs::Base>> VolumeTrashFolders(const std::
   return folders;
 }
 
+// The bins are folders here, walked like any other.
+BinResult EmptySystemBins(int& code) {
+  code = 0;
+  return BinResult::NotHere;
+}
+
+bool HasSystemBins() { return false; }
+
 namespace testing {
 void SetCheckedHook(std::function<void(const std::string& path)> hook) { CheckedHook() = std::move(hook); }
 }  // namespace testing

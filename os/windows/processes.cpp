@@ -84,7 +84,9 @@ BOOL CALLBACK PostClose(HWND window, LPARAM data) {
   auto* request = reinterpret_cast<CloseRequest*>(data);
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
-  if (owner == request->pid && GetWindow(window, GW_OWNER) == nullptr && PostMessageW(window, WM_CLOSE, 0, 0))
+  // Its visible top-level windows, as a user would close them.
+  if (owner == request->pid && GetWindow(window, GW_OWNER) == nullptr && IsWindowVisible(window) &&
+      PostMessageW(window, WM_CLOSE, 0, 0))
     request->posted = true;
   return TRUE;
 }
@@ -140,6 +142,17 @@ bool Terminate(std::uint32_t pid, bool polite) {
   }
   Handle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
   return process && TerminateProcess(process.Get(), 1);
+}
+
+bool RunsExecutable(const ProcessInfo& process, const char* executable) {
+  // Listed names carry no ".exe"; executables may.
+  const std::wstring name = win::Wide(process.name);
+  std::wstring wanted = win::Wide(executable);
+  if (wanted.size() > 4 &&
+      CompareStringOrdinal(wanted.c_str() + wanted.size() - 4, 4, L".exe", 4, TRUE) == CSTR_EQUAL)
+    wanted.resize(wanted.size() - 4);
+  return CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), wanted.c_str(),
+                              static_cast<int>(wanted.size()), TRUE) == CSTR_EQUAL;
 }
 
 bool Running(std::uint32_t pid) {

@@ -1,8 +1,13 @@
-// Windows keeps no XBEL list; clearing its recent documents comes with the
-// Windows clean-up. An existing store is not touched and that is reported.
+// Windows keeps no XBEL list; the shell clears its own recent documents. An
+// existing store is not touched and that is reported.
 #include "os/recent_documents.h"
 
+#include <windows.h>
+
+#include <shlobj.h>
+
 #include "os/folders.h"
+#include "os/windows/wide.h"
 
 namespace os::recent_documents {
 
@@ -18,6 +23,22 @@ const char* EmptyStore() {
 bool ResetStore(const std::string& path) {
   // Absent stays absent; a present one is not replaced here.
   return !folders::FileExists(path) && !folders::FolderExists(path);
+}
+
+bool ClearShellList() {
+  win::ComScope com;  // the worker thread calls it
+  SHAddToRecentDocs(0, nullptr);
+  return true;
+}
+
+bool HasShellList() { return true; }
+
+void NotifyProgramListsChanged() {
+  PIDLIST_ABSOLUTE startMenu = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_COMMON_STARTMENU, &startMenu)) || !startMenu)
+    return;
+  SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_IDLIST, startMenu, nullptr);
+  CoTaskMemFree(startMenu);
 }
 
 }  // namespace os::recent_documents

@@ -8,6 +8,8 @@
 
 #include "os/windows/wide.h"
 
+#include <shlwapi.h>
+
 namespace os::registry {
 
 namespace {
@@ -166,7 +168,7 @@ Result DeleteTree(Hive hive, const std::string& key) {
   const std::wstring path = KeyPath(key);
   if (path.empty())
     return Result::Failed;  // the hive itself cannot go
-  const LSTATUS status = RegDeleteTreeW(RootOf(hive), path.c_str());
+  const LSTATUS status = static_cast<LSTATUS>(SHDeleteKeyW(RootOf(hive), path.c_str()));
   if (status != ERROR_SUCCESS)
     return FromStatus(status);
   // Some registry implementations only empty the named key.
@@ -185,6 +187,8 @@ Result ValueNames(Hive hive, const std::string& key, std::vector<std::string>& n
     return RegEnumValueW(opened, index, name, length, nullptr, nullptr, nullptr, nullptr);
   });
 }
+
+bool IsSystemRegistry() { return true; }
 
 std::string StorePath() { return "HKEY_CURRENT_USER"; }
 

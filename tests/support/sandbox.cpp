@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -31,6 +32,23 @@ bool GetEnv(const std::string& name, std::string& value) {
     return false;
   value = found.utf8_string();
   return true;
+}
+
+// Everything that can go goes; what cannot (a file that another handle
+// still holds) stays. The library's remove_all retries such a file for ever
+// with MinGW.
+void RemoveTree(const std::filesystem::path& folder) {
+  std::error_code error;
+  std::vector<std::filesystem::path> entries;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+    entries.push_back(it->path());
+  for (const auto& entry : entries) {
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(entry, error)))
+      RemoveTree(entry);
+    else
+      std::filesystem::remove(entry, error);
+  }
+  std::filesystem::remove(folder, error);
 }
 
 }  // namespace
@@ -59,7 +77,7 @@ Sandbox::~Sandbox() {
   }
   std::error_code ignored;
   std::filesystem::permissions(m_root, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignored);
-  std::filesystem::remove_all(m_root, ignored);
+  RemoveTree(m_root);
 }
 
 void Sandbox::SetEnv(const std::string& name, const std::string& value) {
