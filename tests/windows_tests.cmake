@@ -35,6 +35,13 @@ add_test(NAME WindowsProgram
 set_tests_properties(WindowsProgram PROPERTIES
   ENVIRONMENT "DKWT_WINE_RUN=${CMAKE_SOURCE_DIR}/tools/wine-run" TIMEOUT 120 RUN_SERIAL TRUE)
 
+# The whole clean-up, every item, by the real program in a Wine prefix made for
+# this test alone (never the build's shared prefix or ~/.wine).
+add_test(NAME WindowsTaskFileCleanup
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/cleanup/windows_task_cleanup.sh $<TARGET_FILE:DKWT>
+          $<TARGET_FILE:dkwt_make_profiles> ${CMAKE_SOURCE_DIR}/tools/wine-run)
+set_tests_properties(WindowsTaskFileCleanup PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+
 # Only Windows' own DLLs are imported.
 find_program(DKWT_OBJDUMP ${DKWT_MINGW_TRIPLET}-objdump REQUIRED)
 add_test(NAME WindowsImportsOnlySystemDlls
