@@ -4,6 +4,7 @@
 #include "os/cleanup_locations.h"
 
 #include "os/folders.h"
+#include "os/windows/wide.h"
 
 namespace os::cleanup_locations {
 
@@ -66,11 +67,21 @@ std::vector<Location> RowsOf(std::string_view key, std::string_view token) {
   return out;
 }
 
+namespace {
+
+// The variable Windows sets for every process, else the known folder.
+bool FromEnvironment(const wchar_t* variable, folders::Special which, std::string& path) {
+  path = win::Narrow(win::EnvironmentValue(variable));
+  return !path.empty() || folders::GetSpecialFolder(which, path);
+}
+
+}  // namespace
+
 bool ResolveRoot(Root root, std::string& path) {
   using folders::Special;
   path.clear();
   switch (root) {
-    case Root::Home: return folders::GetSpecialFolder(Special::Profile, path);
+    case Root::Home: return FromEnvironment(L"USERPROFILE", Special::Profile, path);
     case Root::DataHome:
     case Root::ConfigHome: return folders::GetSpecialFolder(Special::AppData, path);
     case Root::CacheHome: return folders::GetSpecialFolder(Special::LocalAppData, path);
@@ -79,7 +90,7 @@ bool ResolveRoot(Root root, std::string& path) {
     case Root::InternetCookies: return folders::GetSpecialFolder(Special::InternetCookies, path);
     case Root::InternetHistory: return folders::GetSpecialFolder(Special::InternetHistory, path);
     case Root::BurnArea: return folders::GetSpecialFolder(Special::CdBurning, path);
-    case Root::SharedData: return folders::GetSpecialFolder(Special::CommonAppData, path);
+    case Root::SharedData: return FromEnvironment(L"ProgramData", Special::CommonAppData, path);
   }
   return false;
 }

@@ -128,7 +128,7 @@ echo "kept $ff/places.sqlite" >>"$expectations"
 
 # Every item of the program.
 mkdir -p "$roaming/DKWT-Tasks"
-task=$roaming/DKWT-Tasks/everything.stask
+task=$roaming/DKWT-Tasks/cleanup.stask
 cat >"$task" <<'EOF'
 [CLEANUP]
 Cache=InternetExplorer,Firefox,Opera,Chrome,Safari

@@ -3,13 +3,16 @@
 // folder, read-only and open files.
 #include <gtest/gtest.h>
 
+// Before <windows.h>, which renames DeleteFile.
+#include "os/safe_fs.h"
+
+#include <windows.h>
 #include <winioctl.h>
 
 #include <cstring>
 #include <fstream>
 #include <vector>
 
-#include "os/safe_fs.h"
 #include "windows_test_support.h"
 
 #undef DeleteFile
