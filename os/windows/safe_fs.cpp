@@ -499,6 +499,16 @@ bool DeleteByHandle(HANDLE handle, DWORD attributes) {
   return false;
 }
 
+// With the right to change attributes where the user has it (a read-only
+// entry needs it), else with the right to delete only.
+Handle OpenForDeletion(HANDLE parent, const std::wstring& name, ULONG options) {
+  DWORD error = 0;
+  Handle entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, options, error);
+  if (!entry.Valid() && error == ERROR_ACCESS_DENIED)
+    entry = OpenRelative(parent, name, DELETE | FILE_READ_ATTRIBUTES, options, error);
+  return entry;
+}
+
 std::wstring FinalPathOfParent(const Base& base, const std::string& parent) {
   std::wstring path = Native(base).FinalPath();
   for (const std::wstring& part : Components(win::Wide(parent)))
@@ -631,9 +641,7 @@ bool Deleter::DeleteFile(const Base& base, const std::string& relative) {
   if (parent == -1)
     return false;
   const std::wstring wide = win::Wide(name);
-  DWORD error = 0;
-  Handle entry = OpenRelative(reinterpret_cast<HANDLE>(parent), wide, DELETE | FILE_READ_ATTRIBUTES |
-                                                                          FILE_WRITE_ATTRIBUTES, 0, error);
+  Handle entry = OpenForDeletion(reinterpret_cast<HANDLE>(parent), wide, 0);
   if (!entry.Valid())
     return false;
   const DWORD attributes = AttributesOf(entry.Get());
@@ -652,9 +660,7 @@ bool Deleter::RemoveFolder(const Base& base, const std::string& relative) {
   if (parent == -1)
     return false;
   const std::wstring wide = win::Wide(name);
-  DWORD error = 0;
-  Handle entry = OpenRelative(reinterpret_cast<HANDLE>(parent), wide,
-                              DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kDirectoryFile, error);
+  Handle entry = OpenForDeletion(reinterpret_cast<HANDLE>(parent), wide, kDirectoryFile);
   if (!entry.Valid())
     return false;
   const DWORD attributes = AttributesOf(entry.Get());
