@@ -52,6 +52,9 @@ REGEDIT4
 "TMP"="${profile_w//\\/\\\\}\\\\AppData\\\\Local\\\\Temp"
 "TEMP"="${profile_w//\\/\\\\}\\\\AppData\\\\Local\\\\Temp"
 
+[HKEY_CURRENT_USER\\Software\\Duskwatch]
+"Log deleted files"="Yes"
+
 [HKEY_CURRENT_USER\\Software\\Duskwatch\\Kept]
 "Value"="stays"
 EOF
@@ -205,6 +208,14 @@ Software\Microsoft\Internet Explorer\TypedURLs|url1
 Software\Microsoft\Internet Explorer\New Windows\Allow|example.org
 EOF
 
+# The deleted-files log names what went by the system's own paths.
+log=$(ls "$profile/Desktop"/DKWT_*_.log 2>/dev/null | head -1)
+if [ -z "$log" ]; then
+  fail "no deleted-files log"
+else
+  grep -aq 'FILE:.*AppData\\Local\\Temp\\build\\obj\\x.o' "$log" || fail "the log lacks Temp's file: $(head -5 "$log")"
+  grep -aq 'Total Space freed' "$log" || fail "the log has no total"
+fi
 grep -v '^$' "$actions" | grep -qv '^close' && fail "the run acted on the system: $(cat "$actions")"
 errors=$(ls "$profile/Desktop"/DKWT_Error_* 2>/dev/null)
 [ -z "$errors" ] || fail "errors were logged: $(cat "$profile/Desktop"/DKWT_Error_*)"
