@@ -12,6 +12,7 @@
 #include "os/clipboard.h"
 #include "os/folders.h"
 #include "os/recent_documents.h"
+#include "os/sysinfo.h"
 #include "os/trash.h"
 
 namespace cleanup {
@@ -61,6 +62,8 @@ bool NameMatches(std::string_view pattern, const std::string& path) {
 }
 
 void CollectRow(ItemContext& context, const Location& row, bool shared) {
+  if (row.administrators && !os::sysinfo::IsAdministrator())
+    return;
   std::string root;
   if (!os::cleanup_locations::ResolveRoot(row.root, root)) {
     context.LogError(context.Row().codes.emptyBase);

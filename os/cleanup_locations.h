@@ -40,6 +40,7 @@ struct Location {
   // characters, letters in any case); "!" first: all files but those ("" = all).
   const char* name = "";
   bool silent = false;  // a folder that cannot be opened or read is passed over without a report
+  bool administrators = false;  // every user's data: only an administrator's run collects it
 };
 
 const std::vector<Location>& Table();

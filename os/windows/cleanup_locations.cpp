@@ -13,9 +13,9 @@ const std::vector<Location>& Table() {
       {"Free_Space", "Temp", Root::Temp, "", What::FilesAndFolders},
       {"Free_Space", "CryptoApiCache", Root::Home, "AppData/LocalLow/Microsoft/CryptnetUrlCache", What::FilesOnly},
       {"Free_Space", "WindowsErrorReports", Root::CacheHome, "Microsoft/Windows/WER", What::FilesAndFolders},
-      // Every user's reports: only an administrator may delete them, the
-      // others' deletions fail and change nothing.
-      {"Free_Space", "WindowsErrorReports", Root::SharedData, "Microsoft/Windows/WER", What::FilesAndFolders},
+      // Every user's reports: only an administrator may delete them.
+      {"Free_Space", "WindowsErrorReports", Root::SharedData, "Microsoft/Windows/WER", What::FilesAndFolders, "", "",
+       false, true},
       // The icon caches beside them are not thumbnails.
       {"Free_Space", "Thumbnails", Root::CacheHome, "Microsoft/Windows/Explorer", What::FilesOnly, "",
        "thumbcache_*.db"},
