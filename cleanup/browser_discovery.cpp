@@ -105,10 +105,11 @@ std::string OperaInstallation(const BrowserPlaces& places, const char* defaults)
 }
 
 std::string LastComponent(const std::string& folder) {
+  const std::string separators{'/', os::folders::PathSeparator()};
   std::string trimmed = folder;
-  while (trimmed.size() > 1 && trimmed.back() == '/')
+  while (trimmed.size() > 1 && separators.find(trimmed.back()) != std::string::npos)
     trimmed.pop_back();
-  std::size_t slash = trimmed.rfind('/');
+  std::size_t slash = trimmed.find_last_of(separators);
   std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
   // The root of the file system has no name of its own.
   return name.empty() ? "Opera" : name;

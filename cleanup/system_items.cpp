@@ -2,6 +2,7 @@
 // platform's location table, what they do is the same everywhere.
 #include "cleanup/system_items.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +12,7 @@
 #include "os/clipboard.h"
 #include "os/folders.h"
 #include "os/recent_documents.h"
+#include "os/sysinfo.h"
 #include "os/trash.h"
 
 namespace cleanup {
@@ -41,7 +43,27 @@ bool SessionFile(const std::string& name) {
   return false;
 }
 
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+// The row's name test on a found file's path; letters in any case.
+bool NameMatches(std::string_view pattern, const std::string& path) {
+  const bool except = !pattern.empty() && pattern.front() == '!';
+  if (except)
+    pattern.remove_prefix(1);
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return MatchWild(Lower(pattern), Lower(name)) != except;
+}
+
 void CollectRow(ItemContext& context, const Location& row, bool shared) {
+  if (row.administrators && !os::sysinfo::IsAdministrator())
+    return;
   std::string root;
   if (!os::cleanup_locations::ResolveRoot(row.root, root)) {
     context.LogError(context.Row().codes.emptyBase);
@@ -49,6 +71,7 @@ void CollectRow(ItemContext& context, const Location& row, bool shared) {
   }
   CollectOptions options;
   options.shared = shared;
+  options.report = !row.silent;
   // They stay with everything in them, though nothing holds them open.
   if (shared)
     options.keep = SessionFile;
@@ -56,9 +79,12 @@ void CollectRow(ItemContext& context, const Location& row, bool shared) {
     case What::FilesAndFolders:
     case What::FilesOnly:
       options.folders = row.what == What::FilesAndFolders;
-      if (*row.suffix) {
+      if (*row.suffix || *row.name) {
         const std::string suffix = row.suffix;
-        options.fileFilter = [suffix](const std::string& path) { return EndsWith(path, suffix); };
+        const std::string name = row.name;
+        options.fileFilter = [suffix, name](const std::string& path) {
+          return EndsWith(path, suffix) && (name.empty() || NameMatches(name, path));
+        };
       }
       context.CollectFolder(root, row.subPath, options);
       break;
@@ -152,10 +178,14 @@ void CollectJava(ItemContext& context) {
       context.LogError(10535);
       continue;
     }
-    const std::string pattern =
-        std::string("*") + sep + "deployment" + sep + "cache" + sep + "*" + sep + "*";
+    // Either separator and any case: Windows names the folder "Deployment",
+    // and the walk joins what it found with '/'.
     CollectOptions options;
-    options.folderFilter = [pattern](const std::string& path) { return MatchWild(pattern, path); };
+    options.folderFilter = [](const std::string& path) {
+      std::string plain = Lower(path);
+      std::replace(plain.begin(), plain.end(), '\\', '/');
+      return MatchWild("*/deployment/cache/*/*", plain);
+    };
     context.CollectFolder(cache, options);
   }
 }

@@ -14,6 +14,12 @@ enum class Root {
   ConfigHome,  // $XDG_CONFIG_HOME (~/.config)
   CacheHome,   // $XDG_CACHE_HOME (~/.cache)
   Temp,        // TMP, else TMPDIR, else the system's temporary folder (relative values count as unset)
+  // Folders some systems keep apart; where a system has none, no row names them.
+  InternetCache,    // the web cache of the system's own browser
+  InternetCookies,  // its cookies
+  InternetHistory,  // its history
+  BurnArea,         // files staged for writing to a disc
+  SharedData,       // application data shared by every user
 };
 
 enum class What {
@@ -30,6 +36,11 @@ struct Location {
   const char* subPath;  // below the root, '/'-separated; "" = the root itself
   What what;
   const char* suffix = "";  // FilesOnly/FilesAndFolders: only files whose name ends so ("" = all)
+  // FilesOnly/FilesAndFolders: only files whose name matches ('*' any run of
+  // characters, letters in any case); "!" first: all files but those ("" = all).
+  const char* name = "";
+  bool silent = false;  // a folder that cannot be opened or read is passed over without a report
+  bool administrators = false;  // every user's data: only an administrator's run collects it
 };
 
 const std::vector<Location>& Table();

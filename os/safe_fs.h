@@ -107,10 +107,11 @@ class Deleter {
   bool RemoveFolder(const Base& base, const std::string& relative);
 
  private:
-  int ParentOf(const Base& base, const std::string& relative, std::string& name);
+  // The open parent folder: a descriptor, or a handle on Windows; -1 when none.
+  std::intptr_t ParentOf(const Base& base, const std::string& relative, std::string& name);
   const Base* m_base = nullptr;
   std::string m_parent;
-  int m_parentHandle = -1;
+  std::intptr_t m_parentHandle = -1;
 };
 
 // Whether a file that a process holds open cannot be deleted on this

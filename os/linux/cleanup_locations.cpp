@@ -86,6 +86,13 @@ bool ResolveRoot(Root root, std::string& path) {
     case Root::Temp:
       path = folders::TempFolder();
       break;
+    case Root::InternetCache:
+    case Root::InternetCookies:
+    case Root::InternetHistory:
+    case Root::BurnArea:
+    case Root::SharedData:
+      path.clear();
+      break;
   }
   return !path.empty();
 }

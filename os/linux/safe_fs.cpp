@@ -544,10 +544,10 @@ Deleter::Deleter() = default;
 
 Deleter::~Deleter() {
   if (m_parentHandle >= 0)
-    ::close(m_parentHandle);
+    ::close(static_cast<int>(m_parentHandle));
 }
 
-int Deleter::ParentOf(const Base& base, const std::string& relative, std::string& name) {
+std::intptr_t Deleter::ParentOf(const Base& base, const std::string& relative, std::string& name) {
   const std::size_t slash = relative.find_last_of('/');
   const std::string parent = slash == std::string::npos ? std::string() : relative.substr(0, slash);
   name = slash == std::string::npos ? relative : relative.substr(slash + 1);
@@ -556,7 +556,7 @@ int Deleter::ParentOf(const Base& base, const std::string& relative, std::string
   if (m_base == &base && m_parent == parent && m_parentHandle >= 0)
     return m_parentHandle;
   if (m_parentHandle >= 0)
-    ::close(m_parentHandle);
+    ::close(static_cast<int>(m_parentHandle));
   m_base = &base;
   m_parent = parent;
   m_parentHandle = OpenBeneath(Native(base).Handle(), parent, true);
@@ -565,7 +565,7 @@ int Deleter::ParentOf(const Base& base, const std::string& relative, std::string
 
 double Deleter::Size(const Base& base, const std::string& relative) {
   std::string name;
-  const int parent = ParentOf(base, relative, name);
+  const int parent = static_cast<int>(ParentOf(base, relative, name));
   struct stat st {};
   if (parent < 0 || ::fstatat(parent, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
     return 0;
@@ -574,21 +574,21 @@ double Deleter::Size(const Base& base, const std::string& relative) {
 
 bool Deleter::DeleteFile(const Base& base, const std::string& relative) {
   std::string name;
-  const int parent = ParentOf(base, relative, name);
+  const int parent = static_cast<int>(ParentOf(base, relative, name));
   // A folder put in the file's place fails with EISDIR and stays.
   return parent >= 0 && ::unlinkat(parent, name.c_str(), 0) == 0;
 }
 
 bool Deleter::RemoveFolder(const Base& base, const std::string& relative) {
   std::string name;
-  const int parent = ParentOf(base, relative, name);
+  const int parent = static_cast<int>(ParentOf(base, relative, name));
   if (parent < 0)
     return false;
   const bool removed = ::unlinkat(parent, name.c_str(), AT_REMOVEDIR) == 0;
   // The cached parent may be the folder just removed (its own children
   // came first): never reuse a handle of a removed folder.
   if (removed && m_base == &base && (m_parent == relative || m_parent.starts_with(relative + "/"))) {
-    ::close(m_parentHandle);
+    ::close(static_cast<int>(m_parentHandle));
     m_parentHandle = -1;
   }
   return removed;

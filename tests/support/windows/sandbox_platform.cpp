@@ -59,6 +59,9 @@ class SandboxPlatform {
     sandbox.SetEnv("USERPROFILE", sandbox.Home().make_preferred().string());
     sandbox.SetEnv("APPDATA", (sandbox.Home() / "AppData/Roaming").make_preferred().string());
     sandbox.SetEnv("LOCALAPPDATA", (sandbox.Home() / "AppData/Local").make_preferred().string());
+    // Every user's application data too: a clean-up may empty folders there.
+    std::filesystem::create_directories(sandbox.Root() / "ProgramData");
+    sandbox.SetEnv("ProgramData", (sandbox.Root() / "ProgramData").make_preferred().string());
   }
 
   ~SandboxPlatform() {
