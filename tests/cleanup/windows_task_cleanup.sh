@@ -217,8 +217,13 @@ else
   grep -aq 'Total Space freed' "$log" || fail "the log has no total"
 fi
 grep -v '^$' "$actions" | grep -qv '^close' && fail "the run acted on the system: $(cat "$actions")"
-errors=$(ls "$profile/Desktop"/DKWT_Error_* 2>/dev/null)
-[ -z "$errors" ] || fail "errors were logged: $(cat "$profile/Desktop"/DKWT_Error_*)"
+# Wine's URL history object ends before ClearHistory: the history item logs
+# E_NOTIMPL with its own message, and nothing else may be logged.
+for errors in "$profile/Desktop"/DKWT_Error_*; do
+  [ -e "$errors" ] || continue
+  grep -a 'Error Code' "$errors" | grep -av "cleaning IE's History\. Error Code.*-2147467263" | grep -q . &&
+    fail "errors were logged: $(cat "$errors")"
+done
 
 [ $failures -eq 0 ] && echo "Windows clean-up task run: ok"
 exit $failures
