@@ -18,34 +18,34 @@ namespace {
 // Tables whose rows have a name people know; the others are shown as rows.
 struct TableNoun {
   const char* table;
-  const char* noun;
+  const char* one;
+  const char* many;
 };
 
 constexpr TableNoun kTableNouns[] = {
-    {"moz_historyvisits", "visits"},
-    {"visits", "visits"},
-    {"moz_places", "pages"},
-    {"urls", "pages"},
-    {"cookies", "cookies"},
-    {"moz_inputhistory", "typed entries"},
-    {"keyword_search_terms", "search terms"},
-    {"omni_box_shortcuts", "address-bar shortcuts"},
-    {"downloads", "downloads"},
-    {"autofill", "form entries"},
-    {"autocomplete", "form entries"},
-    {"credit_cards", "cards"},
-    {"logins", "logins"},
-    {"top_sites", "top sites"},
-    {"moz_favicons", "icons"},
-    {"moz_icons", "icons"},
-    {"favicons", "icons"},
+    {"moz_historyvisits", "visit", "visits"},
+    {"visits", "visit", "visits"},
+    {"moz_places", "page", "pages"},
+    {"urls", "page", "pages"},
+    {"cookies", "cookie", "cookies"},
+    {"moz_inputhistory", "typed entry", "typed entries"},
+    {"keyword_search_terms", "search term", "search terms"},
+    {"omni_box_shortcuts", "address-bar shortcut", "address-bar shortcuts"},
+    {"downloads", "download", "downloads"},
+    {"autofill", "form entry", "form entries"},
+    {"credit_cards", "card", "cards"},
+    {"logins", "login", "logins"},
+    {"top_sites", "top site", "top sites"},
+    {"moz_favicons", "icon", "icons"},
+    {"moz_icons", "icon", "icons"},
+    {"favicons", "icon", "icons"},
 };
 
 std::string RowsText(const std::string& table, std::uint64_t count) {
   for (const TableNoun& row : kTableNouns)
     if (table == row.table)
-      return std::to_string(count) + " " + row.noun;
-  return std::to_string(count) + " rows of " + table;
+      return std::to_string(count) + " " + (count == 1 ? row.one : row.many);
+  return std::to_string(count) + (count == 1 ? " row of " : " rows of ") + table;
 }
 
 std::string FolderOf(const std::string& path) {
