@@ -9,15 +9,21 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/treelist.h>
+#include <wx/utils.h>
 #include <wx/wupdlock.h>
 
 #include "app/cleanup_items.h"
 #include "app/task_host.h"
+#include "extras/cd_aui_child_frame.h"
 #include "extras/cleanup_items.h"
 
 namespace {
 
 constexpr int kSizeColumnWidth = 110;
+constexpr int kWidth = 900;
+constexpr int kHeight = 600;
+constexpr std::size_t kOpenPlaces = 3;
+constexpr std::size_t kOpenEntries = 12;
 
 // The entries of one item that lie in one folder, filled in when opened.
 struct FolderData : wxClientData {
@@ -27,6 +33,15 @@ struct FolderData : wxClientData {
 };
 
 wxString Size(std::uint64_t bytes) { return wxString::FromUTF8(cleanup::FormatBytes(bytes)); }
+
+// A folder as the user knows it: "~" for the home folder.
+wxString Shown(const std::string& path) {
+  const wxString text = wxString::FromUTF8(path);
+  const wxString home = wxGetHomeDir();
+  if (home.length() > 1 && (text == home || text.StartsWith(home + "/")))
+    return "~" + text.Mid(home.length());
+  return text;
+}
 
 wxString ItemTitle(ItemId id) {
   const CleanupItem& row = ItemRow(id);
@@ -42,6 +57,11 @@ wxString Below(const std::string& place, const cleanup::PreviewEntry& entry) {
     text.erase(0, place.size() + 1);
   if (entry.kind == cleanup::PreviewEntry::Kind::Folder)
     text += "/";
+  // "900 visits in <folder>/places.sqlite" under that folder: the file's name is enough.
+  const std::string in = " in " + place + "/";
+  if (entry.kind == cleanup::PreviewEntry::Kind::Rows && !place.empty())
+    if (const std::size_t at = text.find(in); at != std::string::npos)
+      text.replace(at, in.size(), " in ");
   return wxString::FromUTF8(text);
 }
 
@@ -69,7 +89,7 @@ class CDPreviewDialog::WorkerHost : public TaskHost {
 
 CDPreviewDialog::CDPreviewDialog(wxWindow* parent, const CleanupSelection& selection, const Task& task,
                                  const Settings& settings)
-    : wxDialog(parent, wxID_ANY, "Clean-up preview", wxDefaultPosition, wxSize(760, 520),
+    : wxDialog(parent, wxID_ANY, "Clean-up preview", wxDefaultPosition, wxSize(kWidth, kHeight),
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       m_workerHost(std::make_unique<WorkerHost>(settings.m_ignoreBrowserVersion)),
       m_task(m_workerHost.get()),
@@ -94,10 +114,13 @@ CDPreviewDialog::CDPreviewDialog(wxWindow* parent, const CleanupSelection& selec
   m_status = new wxStaticText(this, wxID_ANY, "Nothing is deleted: this only lists what a clean-up would delete.");
   m_gauge = new wxGauge(this, wxID_ANY, 1, wxDefaultPosition, wxDefaultSize, wxGA_HORIZONTAL | wxGA_SMOOTH);
   m_gauge->SetName("Progress");
+  SetAccessibleName(m_gauge, "Progress");
   m_gauge->SetToolTip("Items read so far");
   m_tree = new wxTreeListCtrl(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTL_SINGLE);
   m_tree->SetName("What the clean-up would delete");
-  m_tree->AppendColumn("What", wxCOL_WIDTH_AUTOSIZE, wxALIGN_LEFT, wxCOL_RESIZABLE);
+  SetAccessibleName(m_tree, "What the clean-up would delete");
+  // Sizes stay in sight: long paths are cut, not the size column pushed out.
+  m_tree->AppendColumn("What", kWidth - kSizeColumnWidth - 60, wxALIGN_LEFT, wxCOL_RESIZABLE);
   m_tree->AppendColumn("Size", kSizeColumnWidth, wxALIGN_RIGHT, wxCOL_RESIZABLE);
   m_tree->Bind(wxEVT_TREELIST_ITEM_EXPANDING, &CDPreviewDialog::OnExpanding, this);
 
@@ -216,16 +239,20 @@ void CDPreviewDialog::Fill() {
       data->entries.push_back(e);
       bytes[entry.place] += entry.bytes;
     }
+    // Small items open at once; big folders wait to be opened.
+    const bool open = places.size() <= kOpenPlaces;
+    if (open || !item.availability.available)
+      m_tree->Expand(node);
     for (const std::string& place : places) {
       FolderData* data = byPlace[place];
       const wxTreeListItem folder = m_tree->AppendItem(
-          node, wxString::Format("%s (%zu)", wxString::FromUTF8(place), data->entries.size()), -1, -1, data);
+          node, wxString::Format("%s (%zu)", Shown(place), data->entries.size()), -1, -1, data);
       m_tree->SetItemText(folder, 1, Size(bytes[place]));
       // Filled when opened: a cache may hold tens of thousands of files.
       m_tree->AppendItem(folder, "...");
+      if (open && data->entries.size() <= kOpenEntries)
+        m_tree->Expand(folder);
     }
-    if (!item.availability.available || item.entries.size() + item.problems.size() <= 3)
-      m_tree->Expand(node);
   }
 }
 

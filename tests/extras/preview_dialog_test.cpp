@@ -69,7 +69,7 @@ TEST_F(PreviewDialog, ListsEachItemsFilesWithSizesUnderTheirFolder) {
 
   const auto folders = Children(tree, items[0]);
   ASSERT_EQ(folders.size(), 1u);
-  EXPECT_EQ(tree->GetItemText(folders[0]), wxString::FromUTF8(sandbox.Tmp().string()) + " (3)");
+  EXPECT_TRUE(tree->GetItemText(folders[0]).EndsWith("/tmp (3)")) << tree->GetItemText(folders[0]);
   tree->Expand(folders[0]);
   std::map<wxString, wxString> shown;
   for (const wxTreeListItem& child : Children(tree, folders[0]))
