@@ -93,6 +93,11 @@ std::string Escaped(const std::string& text) {
 
 }  // namespace
 
+const std::string& PreviewEntry::Place() const {
+  static const std::string none;
+  return place ? *place : none;
+}
+
 std::uint64_t PreviewItem::Bytes() const {
   std::uint64_t bytes = 0;
   for (const PreviewEntry& entry : entries)
@@ -112,7 +117,7 @@ void PreviewRecorder::Rows(const std::string& database, const std::string& table
     return;
   PreviewEntry entry;
   entry.kind = PreviewEntry::Kind::Rows;
-  entry.place = FolderOf(database);
+  entry.place = std::make_shared<const std::string>(FolderOf(database));
   entry.what = RowsText(table, count) + " in " + database;
   entry.rows = count;
   m_entries.push_back(std::move(entry));
@@ -163,16 +168,26 @@ Preview RunPreview(const CleanupSelection& selection, Task& task, const Settings
       context.SetRow(nullptr);
     }
     item.entries.reserve(state.PendingFiles.size() + state.PendingFolders.size());
+    // Entries come grouped by the folder they were found in: one string each.
+    const os::safe_fs::Base* lastBase = nullptr;
+    std::shared_ptr<const std::string> place;
+    const auto placeOf = [&](const PendingEntry& entry) {
+      if (entry.base.get() != lastBase) {
+        lastBase = entry.base.get();
+        place = std::make_shared<const std::string>(entry.base->Path());
+      }
+      return place;
+    };
     for (std::size_t i = 0; i < state.PendingFiles.size(); ++i) {
       if (i % kCancelStride == 0 && Cancelled(cancel))
         break;
       const PendingEntry& file = state.PendingFiles[i];
       const double size = sizes.Size(*file.base, file.relative);
-      item.entries.push_back({PreviewEntry::Kind::File, file.base->Path(), file.Path(),
+      item.entries.push_back({PreviewEntry::Kind::File, placeOf(file), file.Path(),
                               size > 0 ? static_cast<std::uint64_t>(size) : 0, 0});
     }
     for (const PendingEntry& folder : state.PendingFolders)
-      item.entries.push_back({PreviewEntry::Kind::Folder, folder.base->Path(), folder.Path(), 0, 0});
+      item.entries.push_back({PreviewEntry::Kind::Folder, placeOf(folder), folder.Path(), 0, 0});
     recorder.TakeInto(item);
     state.ClearLists();
     preview.items.push_back(std::move(item));

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,10 +24,13 @@ namespace cleanup {
 struct PreviewEntry {
   enum class Kind { File, Folder, Rows, Other };
   Kind kind = Kind::File;
-  std::string place;  // the folder it lies in: a walked folder, a profile; empty for what has none
+  // The folder it lies in (a walked folder, a profile), shared by the
+  // entries found there; null for what lies in none.
+  std::shared_ptr<const std::string> place;
   std::string what;   // full path, "900 visits in <database>", or what a step would clear
   std::uint64_t bytes = 0;
   std::uint64_t rows = 0;
+  const std::string& Place() const;
 };
 
 struct PreviewProblem {

@@ -226,18 +226,18 @@ void CDPreviewDialog::Fill() {
     std::map<std::string, std::uint64_t> bytes;
     for (std::size_t e = 0; e < item.entries.size(); ++e) {
       const cleanup::PreviewEntry& entry = item.entries[e];
-      if (entry.place.empty()) {
+      if (entry.Place().empty()) {
         m_tree->AppendItem(node, wxString::FromUTF8(entry.what));
         continue;
       }
-      FolderData*& data = byPlace[entry.place];
+      FolderData*& data = byPlace[entry.Place()];
       if (!data) {
         data = new FolderData;
         data->item = index;
-        places.push_back(entry.place);
+        places.push_back(entry.Place());
       }
       data->entries.push_back(e);
-      bytes[entry.place] += entry.bytes;
+      bytes[entry.Place()] += entry.bytes;
     }
     // Small items open at once; big folders wait to be opened.
     const bool open = places.size() <= kOpenPlaces;
@@ -267,7 +267,7 @@ void CDPreviewDialog::OnExpanding(wxTreeListEvent& event) {
   if (placeholder.IsOk())
     m_tree->DeleteItem(placeholder);
   const cleanup::PreviewItem& item = m_preview.items[data->item];
-  const std::string place = item.entries[data->entries.front()].place;
+  const std::string place = item.entries[data->entries.front()].Place();
   const std::size_t shown = std::min(data->entries.size(), kShownPerFolder);
   if (shown < data->entries.size()) {
     std::uint64_t rest = 0;
