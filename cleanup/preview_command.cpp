@@ -65,14 +65,14 @@ int RunPreviewCommand(int argc, char** argv, std::ostream& out, std::ostream& er
   LoadSettings(settings);
   host.ignoreBrowserVersion = settings.m_ignoreBrowserVersion;
 
-  // The same rules as -task, so a file previewed is a file that runs.
+  // The names -task runs, and those of the saved (repeated) tasks.
   const wxString file = wxString::FromUTF8(path);
   TaskFileName name;
   TaskFileKeys keys;
   keys.Fill();
   TaskFileState state;
   CleanupSelection selection;
-  bool read = ParseTaskFileName(file, false, name);
+  bool read = ParseTaskFileName(file, false, name) || ParseTaskFileName(file, true, name);
   if (read) {
     state.m_fileTaskIndex = name.typeIndex;
     read = ReadTaskFile(file, keys, task, selection, state);
