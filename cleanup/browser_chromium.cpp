@@ -319,7 +319,8 @@ void CleanChromiumHistory(BrowserSink& sink, const std::string& profileFolder, u
         }
         std::vector<std::string> remaining;
         // Counting deleted nothing; what a run leaves of urls is within `keep`.
-        if ((parts & kVisitsPart) && (!db.Counting() || !bookmarksRead) && db.Column("SELECT url FROM urls", remaining))
+        if ((parts & kVisitsPart) && (!db.Counting() || !bookmarksRead) &&
+            db.Column("SELECT url FROM urls", remaining))
           keep.insert(keep.end(), remaining.begin(), remaining.end());
         historyCleaned = Finish(sink, db);
       }

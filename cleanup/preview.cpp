@@ -130,7 +130,9 @@ void PreviewRecorder::WouldClear(const std::string& what) {
   m_entries.push_back(std::move(entry));
 }
 
-void PreviewRecorder::Problem(int code, const wxString& message) { m_problems.push_back({code, message.utf8_string()}); }
+void PreviewRecorder::Problem(int code, const wxString& message) {
+  m_problems.push_back({code, message.utf8_string()});
+}
 
 void PreviewRecorder::TakeInto(PreviewItem& item) {
   for (PreviewEntry& entry : m_entries)

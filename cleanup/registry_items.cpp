@@ -130,11 +130,13 @@ void CleanRegistryEditor(ItemContext& context) {
 }
 
 void CleanMsPaint(ItemContext& context) {
-  WipeRegistryValues("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List", true, context.Previewer());
+  WipeRegistryValues("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List", true,
+                     context.Previewer());
 }
 
 void CleanWordPad(ItemContext& context) {
-  WipeRegistryValues("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Wordpad\\Recent File List", true, context.Previewer());
+  WipeRegistryValues("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Wordpad\\Recent File List", true,
+                     context.Previewer());
 }
 
 void CleanWindowsMediaPlayer(ItemContext& context) {
@@ -160,7 +162,9 @@ void CleanComputerSearch(ItemContext& context) {
                      true, context.Previewer());
 }
 
-void CleanInternetSearchAssistant(ItemContext& context) { WipeRegistryValues(std::string(kAcMru) + "5601", true, context.Previewer()); }
+void CleanInternetSearchAssistant(ItemContext& context) {
+  WipeRegistryValues(std::string(kAcMru) + "5601", true, context.Previewer());
+}
 
 void CleanFileSearch(ItemContext& context) {
   DeleteKeyTree(std::string(kExplorer) + "WordWheelQuery", context.Previewer());
@@ -171,7 +175,9 @@ void CleanFileSearch(ItemContext& context) {
                      true, context.Previewer());
 }
 
-void CleanRunHistory(ItemContext& context) { WipeRegistryValues(std::string(kExplorer) + "RunMRU", true, context.Previewer()); }
+void CleanRunHistory(ItemContext& context) {
+  WipeRegistryValues(std::string(kExplorer) + "RunMRU", true, context.Previewer());
+}
 
 void CleanAccessedPrograms(ItemContext& context) {
   const bool seven = context.CurrentTask().m_win7OrLater;
@@ -189,7 +195,9 @@ void CleanMsn(ItemContext& context) {
     DeleteKeyTree(key + "\\" + subKeys.front(), context.Previewer());
 }
 
-void CleanIeTypedUrls(ItemContext& context) { WipeRegistryValues("Software\\Microsoft\\Internet Explorer\\TypedURLs", true, context.Previewer()); }
+void CleanIeTypedUrls(ItemContext& context) {
+  WipeRegistryValues("Software\\Microsoft\\Internet Explorer\\TypedURLs", true, context.Previewer());
+}
 
 void CleanIeAutoComplete(ItemContext& context) {
   WipeRegistryValues("Software\\Microsoft\\Internet Explorer\\IntelliForms\\Storage1", false, context.Previewer());
@@ -206,7 +214,8 @@ void CleanIePasswords(ItemContext& context) {
 }
 
 void CleanIeCompatibility(ItemContext& context) {
-  WipeRegistryValues("Software\\Microsoft\\Internet Explorer\\BrowserEmulation\\ClearableListData", true, context.Previewer());
+  WipeRegistryValues("Software\\Microsoft\\Internet Explorer\\BrowserEmulation\\ClearableListData", true,
+                     context.Previewer());
 }
 
 void CleanIePopups(ItemContext& context) {

@@ -135,7 +135,8 @@ TEST(Preview, ChangesNothingAnywhereInTheSandbox) {
   // What the database steps would delete, counted as they stand. The
   // holder's delete sits only in its -wal, which the superuser does not open.
   EXPECT_TRUE(Says(ItemOf(preview, ItemId::BrowserHistoryFirefox), "90 visits in "));
-  EXPECT_TRUE(Says(ItemOf(preview, ItemId::CookiesChrome), (os::sysinfo::IsAdministrator() ? "7" : "6") + std::string(" cookies in ") + held));
+  const std::string cookies = os::sysinfo::IsAdministrator() ? "7 cookies in " : "6 cookies in ";
+  EXPECT_TRUE(Says(ItemOf(preview, ItemId::CookiesChrome), cookies + held));
   EXPECT_TRUE(Says(ItemOf(preview, ItemId::HistoryRunHistory), "1 values of HKEY_CURRENT_USER\\Software"));
   EXPECT_TRUE(Says(ItemOf(preview, ItemId::HistoryClipboard), "clipboard"));
   const cleanup::PreviewItem* temp = ItemOf(preview, ItemId::FreeSpaceTemp);
