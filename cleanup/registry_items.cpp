@@ -72,7 +72,8 @@ void WipeRegistryValues(const std::string& key, bool skipDefault, PreviewRecorde
       return;
     std::erase_if(names, [&](const std::string& name) { return skipDefault && (name == "(Default)" || name.empty()); });
     if (!names.empty())
-      preview->WouldClear(std::to_string(names.size()) + " values of " + Shown(key));
+      preview->WouldClear(std::to_string(names.size()) + (names.size() == 1 ? " value of " : " values of ") +
+                          Shown(key));
     return;
   }
   // Start over after every deletion, as the value order changes; a pass that
@@ -107,7 +108,7 @@ void DeleteNumberedValues(PreviewRecorder* preview) {
         ++numbered;
     }
     if (numbered != 0)
-      preview->WouldClear(std::to_string(numbered) + " values of " + Shown(stream));
+      preview->WouldClear(std::to_string(numbered) + (numbered == 1 ? " value of " : " values of ") + Shown(stream));
   }
   const std::string streams = std::string(kExplorer) + "Streams";
   std::vector<std::string> subKeys;

@@ -137,7 +137,7 @@ TEST(Preview, ChangesNothingAnywhereInTheSandbox) {
   EXPECT_TRUE(Says(ItemOf(preview, ItemId::BrowserHistoryFirefox), "90 visits in "));
   const std::string cookies = os::sysinfo::IsAdministrator() ? "7 cookies in " : "6 cookies in ";
   EXPECT_TRUE(Says(ItemOf(preview, ItemId::CookiesChrome), cookies + held));
-  EXPECT_TRUE(Says(ItemOf(preview, ItemId::HistoryRunHistory), "1 values of HKEY_CURRENT_USER\\Software"));
+  EXPECT_TRUE(Says(ItemOf(preview, ItemId::HistoryRunHistory), "1 value of HKEY_CURRENT_USER\\Software"));
   EXPECT_TRUE(Says(ItemOf(preview, ItemId::HistoryClipboard), "clipboard"));
   const cleanup::PreviewItem* temp = ItemOf(preview, ItemId::FreeSpaceTemp);
   ASSERT_NE(temp, nullptr);
