@@ -38,9 +38,23 @@ void PrintProblems(std::ostream& err, const std::string& where, const std::vecto
 }  // namespace
 
 int RunPreviewCommand(int argc, char** argv, std::ostream& out, std::ostream& err) {
-  if (argc < 2 || std::string(argv[1]) != "-preview")
+  if (argc < 2)
     return -1;
+  // As the other options take their value: "-preview f", "-preview=f", "-preview:f".
+  const std::string first = argv[1];
+  const std::string option = "-preview";
   std::string path;
+  if (first.rfind(option, 0) != 0)
+    return -1;
+  if (first.size() > option.size()) {
+    if (first[option.size()] != '=' && first[option.size()] != ':')
+      return -1;
+    path = first.substr(option.size() + 1);
+    if (path.empty()) {
+      err << kUsage;
+      return 2;
+    }
+  }
   bool json = false;
   for (int i = 2; i < argc; ++i) {
     const std::string argument = argv[i];

@@ -54,6 +54,8 @@ PY
 cp "$task" "$out/1_cleanup_night.stask"
 "$dkwt" -preview "$out/1_cleanup_night.stask" 2>/dev/null | cmp -s - "$out/out.txt" ||
   fail "a saved task's name is not previewed alike"
+"$dkwt" -preview="$out/1_cleanup_night.stask" 2>/dev/null | cmp -s - "$out/out.txt" ||
+  fail "-preview=<file> is not previewed alike"
 "$dkwt" -preview "$work/missing.stask" >/dev/null 2>&1; [ $? -eq 1 ] || fail "a missing file is not exit 1"
 "$dkwt" -preview >/dev/null 2>&1; [ $? -eq 2 ] || fail "no file is not exit 2"
 [ $failures -eq 0 ] && echo "preview command passed"
