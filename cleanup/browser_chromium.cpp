@@ -192,7 +192,7 @@ void CleanSideDatabases(BrowserSink& sink, const std::string& profileFolder, uns
     std::string path = profileFolder + "/" + side.file;
     if (!(side.parts & parts) || !Exists(path))
       continue;
-    BrowserDatabase db;
+    BrowserDatabase db(sink.Counter());
     if (!OpenForItem(sink, db, path))
       continue;
     for (const char* table : side.tables) {
@@ -206,7 +206,7 @@ void CleanSideDatabases(BrowserSink& sink, const std::string& profileFolder, uns
 
 // The "Thumbnails" database of the old versions held the favicons.
 void CleanOldThumbnails(BrowserSink& sink, const std::string& path, const std::vector<std::string>& keptIconIds) {
-  BrowserDatabase db;
+  BrowserDatabase db(sink.Counter());
   if (!OpenForItem(sink, db, path))
     return;
   if (!db.FillTemporaryTable("dkwt_ids", keptIconIds)) {
@@ -223,7 +223,7 @@ void CleanOldThumbnails(BrowserSink& sink, const std::string& path, const std::v
 }
 
 void CleanFavicons(BrowserSink& sink, const std::string& path, const std::vector<std::string>& keep) {
-  BrowserDatabase db;
+  BrowserDatabase db(sink.Counter());
   if (!OpenForItem(sink, db, path))
     return;
   if (!db.FillTemporaryTable("dkwt_keep", keep)) {
@@ -303,7 +303,7 @@ void CleanChromiumHistory(BrowserSink& sink, const std::string& profileFolder, u
   std::vector<std::string> keptIconIds;
   bool iconIdsRead = false;
   if (Exists(history)) {
-    BrowserDatabase db;
+    BrowserDatabase db(sink.Counter());
     if (OpenForItem(sink, db, history)) {
       if (!db.FillTemporaryTable("dkwt_keep", keep)) {
         sink.LogError(kChromeDatabaseOpenFailed);
@@ -318,7 +318,9 @@ void CleanChromiumHistory(BrowserSink& sink, const std::string& profileFolder, u
             iconIdsRead = true;
         }
         std::vector<std::string> remaining;
-        if ((parts & kVisitsPart) && db.Column("SELECT url FROM urls", remaining))
+        // Counting deleted nothing; what a run leaves of urls is within `keep`.
+        if ((parts & kVisitsPart) && (!db.Counting() || !bookmarksRead) &&
+            db.Column("SELECT url FROM urls", remaining))
           keep.insert(keep.end(), remaining.begin(), remaining.end());
         historyCleaned = Finish(sink, db);
       }
@@ -343,7 +345,7 @@ void CleanChromiumCookies(BrowserSink& sink, const std::string& profileFolder) {
     std::string path = profileFolder + name;
     if (!Exists(path))
       continue;
-    BrowserDatabase db;
+    BrowserDatabase db(sink.Counter());
     if (!OpenForItem(sink, db, path))
       continue;
     if (!db.Exec("DELETE FROM cookies"))
@@ -358,7 +360,7 @@ void CleanChromiumPasswords(BrowserSink& sink, const std::string& profileFolder)
   std::string webData = profileFolder + "/Web Data";
   if (!Exists(webData))
     return;
-  BrowserDatabase db;
+  BrowserDatabase db(sink.Counter());
   if (!OpenForItem(sink, db, webData))
     return;
   for (const char* table : kWebDataTables) {

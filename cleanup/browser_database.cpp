@@ -4,7 +4,10 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+
+#include "os/sysinfo.h"
 
 namespace cleanup {
 
@@ -14,7 +17,7 @@ constexpr int kBusyTimeoutMs = 2000;
 
 // RFC 3986 path characters pass, everything else is %-escaped, so a file
 // name with '?' or '#' cannot change the URI's meaning.
-std::string FileUri(const std::string& path) {
+std::string FileUri(const std::string& path, const char* query = "?mode=rw") {
   std::string uri = "file:";
   for (unsigned char c : path) {
     if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
@@ -25,8 +28,10 @@ std::string FileUri(const std::string& path) {
       uri += escaped;
     }
   }
-  return uri + "?mode=rw";
+  return uri + query;
 }
+
+bool StartsWith(const std::string& text, const char* start) { return text.rfind(start, 0) == 0; }
 
 bool IsRegularFile(const std::string& path) {
   std::error_code error;
@@ -50,6 +55,21 @@ bool IsMissingTableError(const std::string& error) { return error.rfind("no such
 
 BrowserDatabase::~BrowserDatabase() { Close(); }
 
+std::string BrowserDatabase::Uri(const std::string& path) const {
+  if (!m_counter)
+    return FileUri(path);
+  // Read-only still creates a WAL database's -shm when there is none; a file
+  // with no companions is the whole database, so it is read as immutable.
+  // SQLite run by the superuser re-owns the companions it opens (a change of
+  // their times): then the file alone is read, as it was last checkpointed.
+  std::error_code error;
+  if (!os::sysinfo::IsAdministrator())
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+      if (std::filesystem::exists(path + suffix, error))
+        return FileUri(path, "?mode=ro&readonly_shm=1");
+  return FileUri(path, "?mode=ro&immutable=1");
+}
+
 bool BrowserDatabase::Fail(int rc) {
   m_busy = rc == SQLITE_BUSY || rc == SQLITE_LOCKED || (rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED;
   m_lastError = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
@@ -64,13 +84,20 @@ bool BrowserDatabase::Open(const std::string& path) {
     m_lastError = "no such file";
     return false;
   }
-  int rc = sqlite3_open_v2(FileUri(path).c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+  const int flags = (m_counter ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_URI;
+  int rc = sqlite3_open_v2(Uri(path).c_str(), &m_db, flags, nullptr);
   if (rc != SQLITE_OK) {
     Fail(rc);
     Close();
     return false;
   }
   sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+  m_path = path;
+  // Counting fills its temporary tables in memory: no file may appear.
+  if (m_counter && !Exec("PRAGMA temp_store=MEMORY")) {
+    Close();
+    return false;
+  }
   // Reading the schema proves the file is a database we may use.
   std::vector<std::string> modes;
   if (!Exec("PRAGMA secure_delete=ON") || !Column("SELECT count(*) FROM sqlite_master", modes) ||
@@ -95,7 +122,7 @@ bool BrowserDatabase::Attach(const std::string& path, const std::string& schema)
   int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr);
   if (rc != SQLITE_OK)
     return Fail(rc);
-  std::string uri = FileUri(path);
+  std::string uri = Uri(path);
   sqlite3_bind_text(statement, 1, uri.c_str(), -1, SQLITE_TRANSIENT);
   rc = sqlite3_step(statement);
   sqlite3_finalize(statement);
@@ -108,6 +135,7 @@ bool BrowserDatabase::Attach(const std::string& path, const std::string& schema)
   }
   if (!modes.empty() && modes[0] == "wal")
     m_walSchemas.push_back(schema);
+  m_attached.emplace_back(schema, path);
   return true;
 }
 
@@ -122,13 +150,16 @@ void BrowserDatabase::Close() {
     sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, nullptr);
   }
   m_walSchemas.clear();
+  m_attached.clear();
+  m_path.clear();
   m_committed = false;
   sqlite3_close_v2(m_db);
   m_db = nullptr;
 }
 
 bool BrowserDatabase::Begin() {
-  if (!Exec("BEGIN IMMEDIATE"))
+  // Counting only needs every count to see the same file.
+  if (!Exec(m_counter ? "BEGIN" : "BEGIN IMMEDIATE"))
     return false;
   m_inTransaction = true;
   return true;
@@ -137,6 +168,10 @@ bool BrowserDatabase::Begin() {
 bool BrowserDatabase::Commit() {
   if (!m_inTransaction)
     return false;
+  if (m_counter) {
+    Rollback();
+    return true;
+  }
   if (!Exec("COMMIT")) {
     std::string error = m_lastError;
     bool busy = m_busy;
@@ -156,9 +191,38 @@ void BrowserDatabase::Rollback() {
   m_inTransaction = false;
 }
 
+bool BrowserDatabase::Count(const std::string& sql, std::string* error) {
+  // "DELETE FROM [schema.]table ..." -> "SELECT count(*) FROM [schema.]table ...".
+  const std::string rest = sql.substr(std::char_traits<char>::length("DELETE FROM "));
+  std::string name = rest.substr(0, rest.find(' '));
+  std::string schema = "main";
+  const std::size_t dot = name.find('.');
+  if (dot != std::string::npos) {
+    schema = name.substr(0, dot);
+    name.erase(0, dot + 1);
+  }
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+    name = name.substr(1, name.size() - 2);
+  std::vector<std::string> count;
+  if (!Column("SELECT count(*) FROM " + rest, count, error))
+    return false;
+  std::string database = m_path;
+  for (const auto& [attached, path] : m_attached)
+    if (attached == schema)
+      database = path;
+  const std::uint64_t rows = count.empty() ? 0 : std::strtoull(count[0].c_str(), nullptr, 10);
+  m_counter->Rows(database, name, rows);
+  return true;
+}
+
 bool BrowserDatabase::Exec(const std::string& sql, std::string* error) {
   if (!m_db)
     return false;
+  if (m_counter && StartsWith(sql, "DELETE FROM ") && !StartsWith(sql, "DELETE FROM temp."))
+    return Count(sql, error);
+  // Rows kept but changed: nothing of them is deleted.
+  if (m_counter && StartsWith(sql, "UPDATE "))
+    return true;
   char* message = nullptr;
   int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &message);
   if (rc == SQLITE_OK) {

@@ -3,6 +3,7 @@
 // opened (never created), a running browser gets about two seconds to let
 // go, deleted rows are overwritten in the file, and a WAL database is
 // checkpointed before it is closed so nothing deleted stays in its -wal.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,9 +11,20 @@ struct sqlite3;
 
 namespace cleanup {
 
+// Told the rows a statement would delete, instead of deleting them.
+class RowCounter {
+ public:
+  virtual ~RowCounter() = default;
+  virtual void Rows(const std::string& database, const std::string& table, std::uint64_t count) = 0;
+};
+
 class BrowserDatabase {
  public:
   BrowserDatabase() = default;
+  // With a counter nothing is changed: the file is opened read-only, each
+  // DELETE is counted with SELECT count(*) instead, UPDATEs (which delete
+  // nothing) are skipped, and the transaction is only a read snapshot.
+  explicit BrowserDatabase(RowCounter* counter) : m_counter(counter) {}
   ~BrowserDatabase();
   BrowserDatabase(const BrowserDatabase&) = delete;
   BrowserDatabase& operator=(const BrowserDatabase&) = delete;
@@ -20,6 +32,7 @@ class BrowserDatabase {
   // False when the file is missing, is no database, or stays locked.
   bool Open(const std::string& path);
   bool IsOpen() const { return m_db != nullptr; }
+  bool Counting() const { return m_counter != nullptr; }
   // Checkpoints a WAL database and closes; also called by the destructor.
   void Close();
 
@@ -53,7 +66,12 @@ class BrowserDatabase {
 
  private:
   bool Fail(int rc);
+  bool Count(const std::string& sql, std::string* error);
+  std::string Uri(const std::string& path) const;
 
+  RowCounter* m_counter = nullptr;
+  std::string m_path;
+  std::vector<std::pair<std::string, std::string>> m_attached;  // schema, path
   sqlite3* m_db = nullptr;
   bool m_inTransaction = false;
   bool m_committed = false;

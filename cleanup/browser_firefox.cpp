@@ -235,7 +235,7 @@ std::vector<std::string> FirefoxHistoryStatements(bool withIcons, const std::vec
 void CleanFirefoxPlaces(BrowserSink& sink, const std::string& placesPath) {
   if (!Exists(placesPath))
     return;
-  BrowserDatabase db;
+  BrowserDatabase db(sink.Counter());
   std::string icons = std::filesystem::path(placesPath).parent_path().string() + "/favicons.sqlite";
   if (!db.Open(placesPath)) {
     sink.LogError(kChromeDatabaseOpenFailed);
@@ -248,15 +248,18 @@ void CleanFirefoxPlaces(BrowserSink& sink, const std::string& placesPath) {
   }
   db.Exec(kDeleteVisits);
   std::vector<std::string> triggers;
-  bool kept = db.Column(kPlacesTriggers, triggers) && triggers == std::vector<std::string>{"0"};
+  // Counting takes the plain delete: it leaves the same rows and can be counted.
+  bool kept = !db.Counting() && db.Column(kPlacesTriggers, triggers) && triggers == std::vector<std::string>{"0"};
   for (const char* sql : kKeepBookmarkedPlaces) {
     if (!kept)
       break;
     kept = db.Exec(sql);
   }
-  if (!kept) {
+  if (!kept && !db.Counting()) {
     db.Exec("ROLLBACK TO dkwt_places");
     db.Exec("RELEASE dkwt_places");
+  }
+  if (!kept) {
     db.Exec(kDeleteUnbookmarkedPlaces);
   }
   ExecIgnoringFailures(db, kPlacesStatements);
@@ -273,7 +276,7 @@ void CleanFirefoxPlaces(BrowserSink& sink, const std::string& placesPath) {
 void CleanFirefoxDownloads(BrowserSink& sink, const std::string& placesPath) {
   if (!Exists(placesPath))
     return;
-  BrowserDatabase db;
+  BrowserDatabase db(sink.Counter());
   if (!Start(sink, db, placesPath))
     return;
   ExecIgnoringFailures(db, kDownloadStatements);

@@ -7,6 +7,7 @@
 #include "cleanup/browser_discovery.h"
 #include "cleanup/browser_procedures.h"
 #include "cleanup/item_context.h"
+#include "cleanup/preview.h"
 #include "os/browsers.h"
 #include "os/folders.h"
 
@@ -29,6 +30,7 @@ class ContextSink : public BrowserSink {
     return m_context.CollectFolder(folder, options);
   }
   bool AddFile(const std::string& path) override { return m_context.AddFile(path); }
+  RowCounter* Counter() override { return m_context.Previewer(); }
   int InUseCode() const override {
     const int code = m_context.Row().codes.notOpened;
     return code != 0 ? code : kChromeDatabaseOpenFailed;

@@ -8,6 +8,7 @@
 
 #include <wx/string.h>
 
+#include "cleanup/browser_database.h"
 #include "cleanup/browser_discovery.h"
 #include "cleanup/catalogue.h"
 #include "cleanup/item_context.h"
@@ -30,6 +31,9 @@ class BrowserSink {
   virtual CollectResult CollectFolder(const std::string& folder, const CollectOptions& options) = 0;
   // Adds the file (with its SQLite companions) if it exists.
   virtual bool AddFile(const std::string& path) = 0;
+
+  // Set while previewing: the database steps count what they would delete.
+  virtual RowCounter* Counter() { return nullptr; }
 
   // The code a profile held by a running browser is reported with.
   virtual int InUseCode() const { return kBrowserNoPath; }

@@ -5,6 +5,7 @@
 
 #include "app/task_host.h"
 #include "cleanup/cleanup_state.h"
+#include "cleanup/preview.h"
 #include "os/safe_fs.h"
 
 namespace cleanup {
@@ -40,7 +41,9 @@ ItemContext::~ItemContext() = default;
 void ItemContext::LogError(int code) { LogError(code, m_row ? wxString::FromUTF8(m_row->message) : wxString()); }
 
 void ItemContext::LogError(int code, const wxString& message) {
-  if (code != 0)
+  if (code != 0 && m_preview)
+    m_preview->Problem(code, message);
+  else if (code != 0)
     m_host.LogError(code, message, false);
 }
 

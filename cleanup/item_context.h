@@ -24,6 +24,7 @@ class TaskHost;
 namespace cleanup {
 
 struct CleanupState;
+class PreviewRecorder;
 
 enum class CollectResult {
   Collected,        // walked; what passed the filters is pending
@@ -102,6 +103,12 @@ class ItemContext {
 
   CleanupState& State() { return m_state; }
 
+  // Set for a preview: the procedures only collect, the steps that are no
+  // file deletion tell the recorder what they would do, and failures go to
+  // it instead of the error log.
+  void SetPreview(PreviewRecorder* recorder) { m_preview = recorder; }
+  PreviewRecorder* Previewer() const { return m_preview; }
+
  private:
   void Report(const CollectOptions& options, int ItemCodes::*which);
   CollectResult Collect(std::shared_ptr<const os::safe_fs::Base> base, os::safe_fs::OpenResult opened,
@@ -113,6 +120,7 @@ class ItemContext {
   const CleanupSelection& m_selection;
   TaskHost& m_host;
   const CleanupItem* m_row = nullptr;
+  PreviewRecorder* m_preview = nullptr;
   // Files the user's processes hold open, read once per clean-up.
   const std::set<std::pair<std::uint64_t, std::uint64_t>>& OpenFiles();
   std::unique_ptr<std::set<std::pair<std::uint64_t, std::uint64_t>>> m_openFiles;

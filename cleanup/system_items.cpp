@@ -8,6 +8,7 @@
 
 #include "cleanup/cleanup_state.h"
 #include "cleanup/java_deployment.h"
+#include "cleanup/preview.h"
 #include "os/cleanup_locations.h"
 #include "os/clipboard.h"
 #include "os/folders.h"
@@ -92,7 +93,13 @@ void CollectRow(ItemContext& context, const Location& row, bool shared) {
       context.AddFile(Join(root, row.subPath));
       break;
     case What::RecentStore:
-      break;  // the worker resets it
+      // The worker resets it.
+      if (PreviewRecorder* preview = context.Previewer()) {
+        std::error_code error;
+        if (std::filesystem::exists(Join(root, row.subPath), error))
+          preview->WouldClear("the list of recently used documents in " + Join(root, row.subPath));
+      }
+      break;
   }
 }
 
@@ -191,6 +198,10 @@ void CollectJava(ItemContext& context) {
 }
 
 void EmptyClipboard(ItemContext& context) {
+  if (PreviewRecorder* preview = context.Previewer()) {
+    preview->WouldClear("the clipboard and the primary selection");
+    return;
+  }
   int code = 0;
   if (!os::clipboard::EmptyBoth(code))
     context.LogError(code, "Can't empty the Clipboard.");

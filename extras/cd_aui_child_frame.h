@@ -31,6 +31,9 @@ class CDAuiChildFrame : public wxPanel {
 
   // ---- Cleanup page ----
   wxDataViewTreeCtrl* m_tree = nullptr;
+  wxButton* m_previewButton = nullptr;
+  // Lists what the ticked items would delete (the "Preview" button).
+  void ShowPreview();
   std::array<wxDataViewItem, 2> m_groupItems;  // "Browsers", "Common"
   std::array<wxDataViewItem, kCleanupLeafCount> m_leafItems;
   wxDataViewItem m_currentItem;

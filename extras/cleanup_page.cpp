@@ -2,6 +2,7 @@
 // check boxes per leaf, and the "Select All" / full toggles that keep up with
 // the boxes. Only items this system has data for can be ticked, and only
 // those count.
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/imaglist.h>
 #include <wx/simplebook.h>
@@ -10,7 +11,13 @@
 #include <wx/wupdlock.h>
 
 #include "app/cleanup_selection.h"
+#include "app/message_box.h"
+#include "app/settings.h"
+#include "app/task.h"
+#include "app/task_host.h"
 #include "cleanup/catalogue.h"
+#include "extras/cleanup_preview.h"
+#include "extras/extras_host.h"
 #include "extras/cd_aui_child_frame.h"
 #include "extras/cd_aui_main_frame.h"
 #include "extras/cd_image_panel.h"
@@ -71,7 +78,13 @@ void CDAuiChildFrame::BuildCleanup() {
   // Shown while a group is selected: no panel at all.
   m_panelBook->AddPage(new wxPanel(m_panelBook, wxID_ANY), wxString());
 
-  page->Add(m_tree, 0, wxEXPAND | wxALL, 4);
+  m_previewButton = new wxButton(this, extras_ids::kPreviewButton, "Preview");
+  m_previewButton->SetToolTip("List what the ticked items would delete, with sizes, deleting nothing");
+  m_previewButton->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ShowPreview(); });
+  auto* left = new wxBoxSizer(wxVERTICAL);
+  left->Add(m_tree, 1, wxEXPAND);
+  left->Add(m_previewButton, 0, wxEXPAND | wxTOP, 4);
+  page->Add(left, 0, wxEXPAND | wxALL, 4);
   page->Add(m_panelBook, 1, wxEXPAND | wxTOP | wxBOTTOM | wxRIGHT, 4);
   SetSizer(page);
 
@@ -124,6 +137,20 @@ wxWindow* CDAuiChildFrame::BuildLeafPanel(std::size_t leaf) {
   panel->SetScrollRate(10, 10);
   panel->FitInside();
   return panel;
+}
+
+void CDAuiChildFrame::ShowPreview() {
+  CleanupSelection selection;
+  m_owner->CollectCleanupSelection(selection);
+  if (!selection.anySelected) {
+    ShowMessage("Tick the items to preview first.", "Information", wxOK | wxICON_INFORMATION);
+    return;
+  }
+  const Task& task = m_owner->Host().CurrentTask();
+  Settings settings;
+  settings.m_ignoreBrowserVersion = task.Host() && task.Host()->IgnoreBrowserVersion();
+  CDPreviewDialog dialog(this, selection, task, settings);
+  dialog.ShowModal();
 }
 
 // ---- Selection ---------------------------------------------------------------

@@ -18,6 +18,7 @@ constexpr int kInfoText = 20001;
 // Cleanup page.
 constexpr int kTree = 9060;
 constexpr int kFirstSelectAll = 9061;  // .. 9067, one per leaf
+constexpr int kPreviewButton = 9118;
 
 // Alarm page.
 constexpr int kAlarmHours = 9068;

@@ -1,10 +1,12 @@
 // The DKWT executable: the application object with the real main window.
 #include <chrono>
+#include <iostream>
 
 #include <wx/splash.h>
 
 #include "app/cd_app.h"
 #include "app/clock.h"
+#include "cleanup/preview_command.h"
 #include "os/startup.h"
 #include "res/art/art.h"
 #include "sched/schedule.h"
@@ -36,6 +38,9 @@ int main(int argc, char** argv) {
   os::startup::PrepareToolkit();
   if (int due = CDApp::RunDueCheck(argc, argv, &DueExitStatus); due >= 0)
     return due;
+  // Before the toolkit starts: a preview needs no display.
+  if (int preview = cleanup::RunPreviewCommand(argc, argv, std::cout, std::cerr); preview >= 0)
+    return preview;
   int result = wxEntry(argc, argv);
   // Scripts calling an immediate command learn whether it was carried out.
   return CDApp::s_exitCode >= 0 ? CDApp::s_exitCode : result;
