@@ -1,4 +1,4 @@
-# Wayland client code for the compositors' monitor-power and clipboard
+# Wayland client code for the compositors' monitor-power, clipboard and idle
 # protocols, generated from their XML at build time. KWin's DPMS protocol
 # comes from Debian's plasma-wayland-protocols; the wlroots and ext ones are
 # carried in protocols/.
@@ -13,7 +13,8 @@ set(protocol_xmls
     ${PLASMA_WAYLAND_PROTOCOLS_DIR}/dpms.xml
     ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/wlr-output-power-management-unstable-v1.xml
     ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/wlr-data-control-unstable-v1.xml
-    ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/ext-data-control-v1.xml)
+    ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/ext-data-control-v1.xml
+    ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/ext-idle-notify-v1.xml)
 set(protocol_dir ${CMAKE_CURRENT_BINARY_DIR}/wayland)
 file(MAKE_DIRECTORY ${protocol_dir})
 set(protocol_sources)
