@@ -269,9 +269,11 @@ std::optional<std::uint64_t> CDFrame::CountedIdleMilliseconds() {
     const auto awake = static_cast<std::uint64_t>(
         std::chrono::duration_cast<milliseconds>(CurrentClock().Monotonic() - *m_resumedAt).count());
     // No input since the resume: the time before the sleep counts, the sleep
-    // itself does not.
+    // itself does not. Input since then: the source alone is right again.
     if (counted >= awake)
       counted = m_idleBeforeSleep + awake;
+    else
+      m_resumedAt.reset();
   }
   return counted;
 }

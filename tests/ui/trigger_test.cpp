@@ -177,6 +177,61 @@ TEST_F(TriggerTest, NoIdleSourceGreysTheChoiceOutWithTheReason) {
   delete other;
 }
 
+// The session's idle time as a script gives it.
+class ScriptedIdle : public os::idle::Monitor {
+ public:
+  explicit ScriptedIdle(std::optional<std::uint64_t>& idle) : m_idle(idle) {}
+  os::idle::Source Kind() const override { return os::idle::Source::XScreenSaver; }
+  std::optional<std::uint64_t> IdleMilliseconds() override { return m_idle; }
+
+ private:
+  std::optional<std::uint64_t>& m_idle;
+};
+
+TEST_F(TriggerTest, SleepDoesNotCountAsIdleAndInputStartsAgain) {
+  using std::chrono::minutes;
+  constexpr std::uint64_t kMinute = 60000;
+  Select(frame->m_triggerIdle);
+  frame->m_spinIdleMinutes->SetValue(10);
+  Choose(frame->m_taskChoice, 0);
+  SetRelative(0, 0, 5);
+  Click(frame->m_startButton);
+  ASSERT_TRUE(frame->m_waiting);
+  std::optional<std::uint64_t> idle = 4 * kMinute;
+  frame->m_idleMonitor = std::make_unique<ScriptedIdle>(idle);
+  Fire(frame->m_triggerTimer);
+  EXPECT_EQ(CountdownText(), "waiting for 10 min without input (4 min so far)");
+
+  // Two hours asleep, which the source counts as idle; one minute awake.
+  frame->OnSleepSignal(true);
+  frame->OnSleepSignal(false);
+  clock.Advance(minutes(1));
+  idle = 4 * kMinute + 120 * kMinute + kMinute;
+  Fire(frame->m_triggerTimer);
+  EXPECT_TRUE(frame->m_waiting) << "the time asleep was counted";
+  EXPECT_EQ(CountdownText(), "waiting for 10 min without input (5 min so far)");
+
+  // Input after the resume: only the time since that input counts.
+  clock.Advance(minutes(2));
+  idle = kMinute;
+  Fire(frame->m_triggerTimer);
+  EXPECT_EQ(CountdownText(), "waiting for 10 min without input (1 min so far)");
+
+  // The source stops answering: logged once, and no guess starts the task.
+  idle.reset();
+  Fire(frame->m_triggerTimer);
+  frame->m_idleMonitor = std::make_unique<ScriptedIdle>(idle);
+  Fire(frame->m_triggerTimer);
+  EXPECT_TRUE(frame->m_waiting);
+  EXPECT_TRUE(frame->m_errorLog.m_errorLogged);
+
+  idle = 10 * kMinute;
+  frame->m_idleMonitor = std::make_unique<ScriptedIdle>(idle);
+  Fire(frame->m_triggerTimer);
+  EXPECT_FALSE(frame->m_waiting);
+  EXPECT_TRUE(frame->m_countdownTimer.IsRunning());
+}
+
 // Real input on the test display: xdotool moves the pointer every 20 s for
 // 45 s, then leaves the display alone. Runs about 110 s.
 TEST_F(TriggerTest, IdleMinuteFiresOnlyAfterAMinuteWithoutInput) {
