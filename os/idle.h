@@ -8,10 +8,10 @@
 
 namespace os::idle {
 
-enum class Source { None, MutterIdleMonitor, ExtIdleNotify, XScreenSaver, Logind, Windows };
+enum class Source { None, MutterIdleMonitor, ExtIdleNotify, KdeIdle, XScreenSaver, Logind, Windows };
 
 // "org.gnome.Mutter.IdleMonitor", "ext_idle_notify_v1", ... for the log and
-// the tool-tip.
+// the tests.
 const char* SourceName(Source source);
 
 class Monitor {
@@ -24,7 +24,8 @@ class Monitor {
 };
 
 // The first source of this session that answers: GNOME's idle monitor, the
-// Wayland compositor, the X server, logind. Null with the reason (a sentence
+// Wayland compositor (ext_idle_notify_v1, else KDE's idle protocol, which
+// older wlroots compositors offer), the X server, logind. Null with the reason (a sentence
 // for the user) when none does.
 std::unique_ptr<Monitor> Open(std::string& reason);
 

@@ -1,18 +1,21 @@
 // Idle time by what the session offers, first answer wins: GNOME's idle
 // monitor (Mutter, X11 or Wayland), a Wayland compositor's ext_idle_notify_v1
-// (wlroots, KWin), the X server's screen-saver extension, and logind's idle
+// (wlroots, KWin) or KDE's idle protocol (sway 1.7 and other wlroots 0.15), the X server's screen-saver extension, and logind's idle
 // hint of our session, which the desktop sets only after its own delay.
 #include "os/idle.h"
 
 #include <X11/Xlib.h>
 #include <sys/stat.h>
 #include <X11/extensions/scrnsaver.h>
+// Xlib's macro would hide Source::None.
+#undef None
 
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 
 #include "ext-idle-notify-v1-client.h"
+#include "idle-client.h"
 #include "os/linux/logind.h"
 #include "os/linux/wayland_client.h"
 
@@ -71,38 +74,52 @@ class MutterMonitor : public Monitor {
   logind::Bus m_bus;
 };
 
-// The protocol tells only "idle since <timeout>" and "active again": a short
+// Both protocols tell only "idle since <timeout>" and "active again": a short
 // timeout turns that into a running idle time.
 class WaylandMonitor : public Monitor {
  public:
   static constexpr std::uint32_t kTimeoutMs = 1000;
 
   ~WaylandMonitor() override {
-    if (m_notification)
-      ext_idle_notification_v1_destroy(m_notification);
-    if (m_notifier)
-      ext_idle_notifier_v1_destroy(m_notifier);
+    if (m_extNotification)
+      ext_idle_notification_v1_destroy(m_extNotification);
+    if (m_extNotifier)
+      ext_idle_notifier_v1_destroy(m_extNotifier);
+    if (m_kdeTimeout)
+      org_kde_kwin_idle_timeout_release(m_kdeTimeout);
+    if (m_kdeIdle)
+      org_kde_kwin_idle_destroy(m_kdeIdle);  // the protocol has no destructor request
   }
 
   bool Open() {
-    const wayland::Global* global = m_client.Find(ext_idle_notifier_v1_interface.name);
-    if (!global || m_client.Seats().empty())
+    if (m_client.Seats().empty())
       return false;
-    m_notifier = static_cast<ext_idle_notifier_v1*>(m_client.Bind(*global, &ext_idle_notifier_v1_interface, 1));
-    m_notification = ext_idle_notifier_v1_get_idle_notification(m_notifier, kTimeoutMs, m_client.Seats().front());
-    static const ext_idle_notification_v1_listener kListener = {
-        [](void* data, ext_idle_notification_v1*) {
-          auto* self = static_cast<WaylandMonitor*>(data);
-          self->m_idleSince = MonotonicMicroseconds() - kTimeoutMs * 1000u;
-          self->m_idle = true;
-        },
-        [](void* data, ext_idle_notification_v1*) { static_cast<WaylandMonitor*>(data)->m_idle = false; },
-    };
-    ext_idle_notification_v1_add_listener(m_notification, &kListener, this);
+    wl_seat* seat = m_client.Seats().front();
+    if (const wayland::Global* ext = m_client.Find(ext_idle_notifier_v1_interface.name)) {
+      m_kind = Source::ExtIdleNotify;
+      m_extNotifier = static_cast<ext_idle_notifier_v1*>(m_client.Bind(*ext, &ext_idle_notifier_v1_interface, 1));
+      m_extNotification = ext_idle_notifier_v1_get_idle_notification(m_extNotifier, kTimeoutMs, seat);
+      static const ext_idle_notification_v1_listener kListener = {
+          [](void* data, ext_idle_notification_v1*) { static_cast<WaylandMonitor*>(data)->Idled(); },
+          [](void* data, ext_idle_notification_v1*) { static_cast<WaylandMonitor*>(data)->m_idle = false; },
+      };
+      ext_idle_notification_v1_add_listener(m_extNotification, &kListener, this);
+    } else if (const wayland::Global* kde = m_client.Find(org_kde_kwin_idle_interface.name)) {
+      m_kind = Source::KdeIdle;
+      m_kdeIdle = static_cast<org_kde_kwin_idle*>(m_client.Bind(*kde, &org_kde_kwin_idle_interface, 1));
+      m_kdeTimeout = org_kde_kwin_idle_get_idle_timeout(m_kdeIdle, seat, kTimeoutMs);
+      static const org_kde_kwin_idle_timeout_listener kListener = {
+          [](void* data, org_kde_kwin_idle_timeout*) { static_cast<WaylandMonitor*>(data)->Idled(); },
+          [](void* data, org_kde_kwin_idle_timeout*) { static_cast<WaylandMonitor*>(data)->m_idle = false; },
+      };
+      org_kde_kwin_idle_timeout_add_listener(m_kdeTimeout, &kListener, this);
+    } else {
+      return false;
+    }
     return m_client.Roundtrip();
   }
 
-  Source Kind() const override { return Source::ExtIdleNotify; }
+  Source Kind() const override { return m_kind; }
   std::optional<std::uint64_t> IdleMilliseconds() override {
     if (!m_client.DispatchAvailable())
       return std::nullopt;
@@ -111,12 +128,18 @@ class WaylandMonitor : public Monitor {
     return (MonotonicMicroseconds() - m_idleSince) / 1000u;
   }
 
-  bool Connected() const { return m_client.Connected(); }
-
  private:
+  void Idled() {
+    m_idleSince = MonotonicMicroseconds() - kTimeoutMs * 1000u;
+    m_idle = true;
+  }
+
   wayland::Client m_client;
-  ext_idle_notifier_v1* m_notifier = nullptr;
-  ext_idle_notification_v1* m_notification = nullptr;
+  Source m_kind = Source::None;
+  ext_idle_notifier_v1* m_extNotifier = nullptr;
+  ext_idle_notification_v1* m_extNotification = nullptr;
+  org_kde_kwin_idle* m_kdeIdle = nullptr;
+  org_kde_kwin_idle_timeout* m_kdeTimeout = nullptr;
   bool m_idle = false;
   std::uint64_t m_idleSince = 0;  // monotonic microseconds
 };

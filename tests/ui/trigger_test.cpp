@@ -74,6 +74,10 @@ TEST_F(TriggerTest, CountdownStartsWhenTheProgramEndsThenActs) {
   EXPECT_FALSE(frame->m_countdownTimer.IsRunning());
   EXPECT_EQ(CountdownText(), "waiting for " + sleeper.name + " to end");
   EXPECT_FALSE(frame->m_panelRelative->IsEnabled()) << "the condition cannot change while armed";
+  frame->m_trayShown = true;
+  frame->RefreshCountdown();
+  EXPECT_EQ(frame->m_trayToolTip, "Duskwatch: Waiting for " + sleeper.name + " to end");
+  EXPECT_EQ(frame->m_trayIconCode, 1) << "the armed action's icon";
 
   // Time passes, the program runs on: still waiting, nothing done.
   clock.Advance(std::chrono::minutes(5));
