@@ -379,7 +379,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   void CreateRelativeRow();
   void CreateTriggerRows(wxSizer* column);
   // Enables the start condition's controls for the mode and the choice.
-  void EnableTriggerControls(bool idle);
+  void EnableTriggerControls(bool engineIdle);
   void OnTriggerChoice(wxCommandEvent& event);
   void OnProgramRefresh(wxCommandEvent& event);
   void CreateAbsoluteBlock();

@@ -91,13 +91,13 @@ void CDFrame::CreateTriggerRows(wxSizer* column) {
   column->Add(first, 0, wxLEFT | wxTOP, 5);
   column->Add(program, 0, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 5);
   column->Add(idle, 0, wxLEFT | wxTOP | wxBOTTOM, 5);
-  RefreshProgramList();
+  // The program list is read when that choice is made, not at every start.
 }
 
-void CDFrame::EnableTriggerControls(bool idle) {
+void CDFrame::EnableTriggerControls(bool engineIdle) {
   // Relative mode waits before counting; a repeated task saves the condition
   // for its scheduled runs.
-  const bool usable = idle && (m_radioRelative->GetValue() || m_repeatedCheck->GetValue());
+  const bool usable = engineIdle && (m_radioRelative->GetValue() || m_repeatedCheck->GetValue());
   m_triggerLabel->Enable(usable);
   m_triggerNow->Enable(usable);
   m_triggerProgram->Enable(usable);
