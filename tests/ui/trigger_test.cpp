@@ -290,7 +290,7 @@ TEST_F(TriggerTest, IdleMinuteFiresOnlyAfterAMinuteWithoutInput) {
   Choose(frame->m_taskChoice, 0);
   SetRelative(0, 0, 1);
   Click(frame->m_startButton);
-  ASSERT_TRUE(frame->m_waiting);
+  ASSERT_TRUE(frame->m_waiting) << LastMessage();
   EXPECT_EQ(CountdownText(), "waiting for 1 min without input (0 min so far)");
 
   const auto started = std::chrono::steady_clock::now();
