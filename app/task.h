@@ -8,6 +8,7 @@
 #include <wx/string.h>
 
 #include "app/cd_sound.h"
+#include "app/task_trigger.h"
 #include "os/display.h"
 
 class TaskHost;
@@ -82,6 +83,7 @@ class Task {
   bool m_customTone = false;
   wxString m_tonePath;
   wxString m_launchPath;
+  TaskTrigger m_trigger;  // when the countdown starts
   std::int32_t m_ieVersion = 0;
 
   // System information.

@@ -166,6 +166,30 @@ void ReadWakeup(const wxString& path, TaskFileKeys& keys, Task& task, TaskFileSt
   }
 }
 
+// A start condition the file names but does not make clear is refused: the
+// task would otherwise act at once, which is what the file asked not to do.
+bool ReadTrigger(const wxString& path, TaskFileKeys& keys, Task& task) {
+  task.m_trigger = TaskTrigger();
+  if (!ReadSection(path, keys.trigger))
+    return true;
+  TaskTrigger trigger;
+  bool valid = TriggerTypeFromWord(keys.trigger.values[0].Strip(wxString::both), trigger.type);
+  if (valid && trigger.type == TriggerType::ProgramEnds) {
+    trigger.program = keys.trigger.values[1].Strip(wxString::both);
+    valid = !trigger.program.empty();
+  } else if (valid) {
+    const long long minutes = Slot(keys.trigger, 2);
+    valid = minutes >= TaskTrigger::kMinMinutes && minutes <= TaskTrigger::kMaxMinutes;
+    trigger.minutes = static_cast<int>(valid ? minutes : TaskTrigger::kDefaultMinutes);
+  }
+  if (!valid) {
+    Log(task, 10588, "Task file has an invalid TRIGGER section.");
+    return false;
+  }
+  task.m_trigger = trigger;
+  return true;
+}
+
 void Write(const wxString& file, const char* section, const char* key, const wxString& value) {
   // Write errors of single keys are not reported; the caller checks the result file.
   os::profile::WriteString(file.utf8_string(), section, key, value.utf8_string());
@@ -203,6 +227,7 @@ void TaskFileKeys::Fill() {
   make(alarm, "ALARM", {"Secondes", "Minutes", "Hours", "Volume", "Tone"});
   make(wakeup, "WAKEUP", {"Minutes", "Hours"});
   make(monitor, "MONITOR", {"Secondes", "Minutes", "Hours"});
+  make(trigger, "TRIGGER", {"Type", "Program", "Minutes"});
   cleanupFound.assign(kCleanupKeyCount, 0);
 }
 
@@ -264,7 +289,7 @@ bool ReadTaskFile(const wxString& path, TaskFileKeys& keys, Task& task, CleanupS
   }
   if (index == kStandby || index == kHibernate)
     ReadWakeup(path, keys, task, state);
-  return true;
+  return ReadTrigger(path, keys, task);
 }
 
 wxString SaveTaskFile(const wxString& name, const wxString& tasksFolder, const Task& task,
@@ -340,6 +365,14 @@ wxString SaveTaskFile(const wxString& name, const wxString& tasksFolder, const T
     Write(temp, "FILE", "Path", task.m_launchPath);
   if (task.m_force)
     Write(temp, "FORCE", "forced", "1");
+  const TaskTrigger& trigger = task.m_trigger;
+  if (trigger.type != TriggerType::Now) {
+    Write(temp, "TRIGGER", "Type", TriggerTypeWord(trigger.type));
+    if (trigger.type == TriggerType::ProgramEnds)
+      Write(temp, "TRIGGER", "Program", trigger.program);
+    else
+      Write(temp, "TRIGGER", "Minutes", Text(trigger.minutes));
+  }
 
   int renameError = 0;
   if (!os::files::ReplaceWithFile(temp.utf8_string(), path.utf8_string(), renameError)) {

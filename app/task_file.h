@@ -32,7 +32,7 @@ struct KeyTable {
 };
 
 struct TaskFileKeys {
-  KeyTable cleanup, reminder, file, alarm, wakeup, monitor;
+  KeyTable cleanup, reminder, file, alarm, wakeup, monitor, trigger;
   std::vector<int> cleanupFound;  // one 0/1 marker per clean-up key
   void Fill();
 };

@@ -47,6 +47,11 @@ wxBEGIN_EVENT_TABLE(CDFrame, wxFrame)
   EVT_TIMER(ids::kMonitorWakeTimer, CDFrame::OnMonitorWakeTick)
   EVT_TIMER(ids::kResumeTimer, CDFrame::OnResumeTick)
   EVT_TIMER(ids::kSuspendWatchTimer, CDFrame::OnSuspendWatchTick)
+  EVT_TIMER(ids::kTriggerTimer, CDFrame::OnTriggerTick)
+  EVT_RADIOBUTTON(ids::kTriggerNow, CDFrame::OnTriggerChoice)
+  EVT_RADIOBUTTON(ids::kTriggerProgram, CDFrame::OnTriggerChoice)
+  EVT_RADIOBUTTON(ids::kTriggerIdle, CDFrame::OnTriggerChoice)
+  EVT_BUTTON(ids::kProgramRefresh, CDFrame::OnProgramRefresh)
   EVT_TIMER(ids::kFullCleanupTimer, CDFrame::OnFullCleanupTick)
   EVT_TIMER(ids::kTasksRefreshTimer, CDFrame::OnTasksRefreshTick)
   EVT_MENU(ids::kCleanupEvent, CDFrame::OnCleanupEvent)
@@ -67,7 +72,8 @@ CDFrame::CDFrame(wxWindow* parent, wxWindowID id, const wxString& title, const w
       m_executeTimer(this, ids::kExecuteTimer),
       m_fullCleanupTimer(this, ids::kFullCleanupTimer),
       m_tasksRefreshTimer(this, ids::kTasksRefreshTimer),
-      m_suspendWatchTimer(this, ids::kSuspendWatchTimer) {
+      m_suspendWatchTimer(this, ids::kSuspendWatchTimer),
+      m_triggerTimer(this, ids::kTriggerTimer) {
   SetIcons(MainIconBundle());
   for (std::size_t code = 0; code < m_statusIcons.size(); ++code)
     for (int size : {16, 22, 32, 48})
@@ -84,7 +90,7 @@ CDFrame::~CDFrame() {
   DestroyExtras();
   m_errorLog.WriteFooter(m_task.DescribeSystem(), m_savedTaskCount, os::sysinfo::UptimeSeconds());
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_resumeTimer, &m_executeTimer,
-                         &m_fullCleanupTimer, &m_tasksRefreshTimer, &m_suspendWatchTimer})
+                         &m_fullCleanupTimer, &m_tasksRefreshTimer, &m_suspendWatchTimer, &m_triggerTimer})
     timer->Stop();
   if (m_sleepSubscription != 0)
     os::power::UnsubscribeSleepSignal(m_sleepSubscription);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <wx/datetime.h>
 #include <wx/frame.h>
@@ -31,6 +32,9 @@
 #include "app/task_host.h"
 #include "cleanup/cleanup_events.h"
 #include "cleanup/cleanup_state.h"
+#include "os/idle.h"
+#include "os/process_watch.h"
+#include "os/processes.h"
 #include "ui/cd_reminder.h"
 #include "ui/cd_systray.h"
 
@@ -48,6 +52,7 @@ class CDToolBar;
 class wxBoxSizer;
 class wxButton;
 class wxCheckBox;
+class wxChoice;
 class wxChoicebook;
 class wxDatePickerCtrl;
 class wxIconizeEvent;
@@ -133,6 +138,37 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   void ScheduleCurrentTask();
   // Builds the saved-tasks list and shows its counts on the tool bar.
   void RefreshSavedTasks();
+
+  // Start condition (cd_frame_trigger.cpp): the countdown waits until a
+  // program ends or the computer has been idle long enough.
+  void OnTriggerTick(wxTimerEvent& event);
+  // Fills the program list with this user's running programs.
+  void RefreshProgramList();
+  // The trigger of the controls into the task; false (after telling the
+  // user) when it cannot be watched. `watch`: open what it waits for.
+  bool TakeTrigger(bool watch);
+  // Waits for the task's trigger, or starts counting when there is none.
+  void StartCountingOrWait(bool wallClock);
+  // The text under the progress bar while waiting.
+  wxString WaitingText() const;
+  // Idle time that counts: input resets it, time asleep does not add to it.
+  std::optional<std::uint64_t> CountedIdleMilliseconds();
+  void StopWaiting();
+  // A task file's program is the first running one of its name; none ends
+  // the run without acting. False when the run ends.
+  bool StartFileTrigger();
+  void TriggerSleepSignal(bool goingToSleep);
+
+  bool m_waiting = false;
+  os::process_watch::Watch m_processWatch;
+  std::unique_ptr<os::idle::Monitor> m_idleMonitor;
+  // Why no idle source answers; empty when one does.
+  std::string m_idleUnavailable;
+  bool m_idleFailureLogged = false;
+  std::uint64_t m_idleCounted = 0;       // ms, at the last tick
+  std::uint64_t m_idleBeforeSleep = 0;   // ms counted when the system went to sleep
+  std::optional<std::chrono::steady_clock::time_point> m_resumedAt;
+  std::vector<os::processes::ProcessInfo> m_programs;  // as listed in m_programChoice
 
   // Power notifications (cd_frame_power_events.cpp).
   // (Re)subscribes to the system's sleep notifications; the constructor does
@@ -287,6 +323,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   wxTimer m_fullCleanupTimer;
   wxTimer m_tasksRefreshTimer;
   wxTimer m_suspendWatchTimer;  // an accepted own suspend must begin soon
+  wxTimer m_triggerTimer;       // checks the start condition every second
 
   // Controls (created by BuildControls).
   CDToolBar* m_toolBar = nullptr;
@@ -326,6 +363,13 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   wxCheckBox* m_logDeletedCheck = nullptr;
   CDButton* m_configureButton = nullptr;
   std::array<wxButton*, 8> m_nowButtons{};
+  wxStaticText* m_triggerLabel = nullptr;
+  wxRadioButton* m_triggerNow = nullptr;
+  wxRadioButton* m_triggerProgram = nullptr;
+  wxRadioButton* m_triggerIdle = nullptr;
+  wxChoice* m_programChoice = nullptr;
+  wxButton* m_programRefresh = nullptr;
+  CDSpinCtrl* m_spinIdleMinutes = nullptr;
   CDMenu* m_optionsMenu = nullptr;
 
  private:
@@ -333,6 +377,11 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   void CreateToolBarTools();
   void CreateMenus();
   void CreateRelativeRow();
+  void CreateTriggerRows(wxSizer* column);
+  // Enables the start condition's controls for the mode and the choice.
+  void EnableTriggerControls(bool engineIdle);
+  void OnTriggerChoice(wxCommandEvent& event);
+  void OnProgramRefresh(wxCommandEvent& event);
   void CreateAbsoluteBlock();
   wxChoicebook* CreateRepeatBook(wxWindow* parent);
   void CreateActionRow();

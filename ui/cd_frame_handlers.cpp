@@ -79,6 +79,8 @@ void CDFrame::OnRepeated(wxCommandEvent& event) {
   m_startButton->SetLabel(repeated ? "Save Task" : "Start Timer");
   m_onLabel->SetLabel(repeated ? "From :" : "On :");
   m_panelAbsolute->Layout();
+  // A repeated task saves its start condition.
+  EnableTriggerControls(!m_running);
 }
 
 void CDFrame::OnTaskChoice(wxCommandEvent& event) {

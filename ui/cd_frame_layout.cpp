@@ -210,7 +210,10 @@ void CDFrame::CreateRelativeRow() {
   // The fixed gap before the radio button shrinks to what the spins leave.
   row->Add(0, 0, 1, wxEXPAND | wxLEFT, 8);
   row->Add(m_radioRelative, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 5);
-  m_panelRelative->SetSizer(row);
+  auto* column = new CDBoxSizer(wxVERTICAL);
+  column->Add(row, 0, wxEXPAND);
+  CreateTriggerRows(column);
+  m_panelRelative->SetSizer(column);
 }
 
 wxChoicebook* CDFrame::CreateRepeatBook(wxWindow* parent) {

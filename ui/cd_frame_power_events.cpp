@@ -25,6 +25,7 @@ void CDFrame::SubscribePowerEvents() {
 }
 
 void CDFrame::OnSleepSignal(bool goingToSleep) {
+  TriggerSleepSignal(goingToSleep);
   m_sleeping = goingToSleep;
   m_suspendWatchTimer.Stop();
   if (goingToSleep) {

@@ -101,6 +101,7 @@ void CDFrame::OnReminderStop() {
   HideReminder();
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_executeTimer})
     timer->Stop();
+  StopWaiting();
   m_task.ClearActions();
   ReleasePreventStandby();
   wxTheApp->ExitMainLoop();

@@ -76,7 +76,9 @@ void CDFrame::OnStartTimer(wxCommandEvent&) {
       m_remainingSeconds = ComputeCountdown();
       m_scheduleMode = false;
     }
-    if (m_remainingSeconds != 0 && PrepareAction()) {
+    // The start condition is checked first: a program that is gone refuses
+    // the start before anything is armed.
+    if (m_remainingSeconds != 0 && TakeTrigger(!m_scheduleMode) && PrepareAction()) {
       if (m_actionCode != kCleanupCode) {
         if (m_extrasConfigured) {
           CollectCleanupSelection();
@@ -92,6 +94,7 @@ void CDFrame::OnStartTimer(wxCommandEvent&) {
           m_running = false;
           m_actionCode = 0;
           m_task.m_cleanup = false;
+          StopWaiting();
           m_startButton->Enable();
           m_configureButton->SetFocus();
           return;
@@ -101,10 +104,15 @@ void CDFrame::OnStartTimer(wxCommandEvent&) {
           TakeAlarmSettings();
       }
       HoldPreventStandby();
-      ArmCountdown(!m_scheduleMode && m_radioAbsolute->GetValue());
+      if (m_scheduleMode)
+        ArmCountdown(false);
+      else
+        StartCountingOrWait(m_radioAbsolute->GetValue());
       return;
     }
   }
+  // Nothing was armed: nothing to watch either.
+  StopWaiting();
   if (!m_running)
     m_startButton->Enable();
 }
@@ -322,7 +330,9 @@ void CDFrame::StartLoadedTask() {
   m_cleanupSelected = m_cleanupSelection.anySelected;
   m_progressRangePending = true;
   HoldPreventStandby();
-  ArmCountdown(false);
+  if (!StartFileTrigger())
+    return;
+  StartCountingOrWait(false);
 }
 
 // ---- Counting down ---------------------------------------------------------
@@ -413,10 +423,15 @@ void CDFrame::RefreshCountdown() {
       m_progressBar->SetRange(static_cast<int>(std::clamp<std::uint32_t>(left, 1, INT_MAX)));
       m_progressRangePending = false;
     }
-    // The bar empties as time runs out; a wall clock set back must not
-    // overfill it.
-    m_progressBar->SetValue(static_cast<int>(std::min<std::uint32_t>(left, m_progressBar->GetRange())));
-    m_countdownText->SetLabel(FormatRemaining(left, m_relativeMode));
+    if (m_waiting) {
+      m_progressBar->SetValue(0);
+      m_countdownText->SetLabel(WaitingText());
+    } else {
+      // The bar empties as time runs out; a wall clock set back must not
+      // overfill it.
+      m_progressBar->SetValue(static_cast<int>(std::min<std::uint32_t>(left, m_progressBar->GetRange())));
+      m_countdownText->SetLabel(FormatRemaining(left, m_relativeMode));
+    }
     for (wxWindow* panel : inputs)
       panel->Disable();
     m_startButton->Disable();
@@ -435,6 +450,7 @@ void CDFrame::RefreshCountdown() {
                               static_cast<wxWindow*>(m_spinSecondsAbsolute), static_cast<wxWindow*>(m_repeatedCheck)})
       control->Enable(absolute);
     m_repeatBook->Enable(absolute && m_repeatedCheck->GetValue());
+    EnableTriggerControls(true);
     m_startButton->Enable();
     m_stopButton->Disable();
   }
@@ -442,9 +458,11 @@ void CDFrame::RefreshCountdown() {
 }
 
 void CDFrame::UpdateTrayStatus() {
-  const auto tip = TrayToolTip(m_actionCode, m_remainingSeconds, m_relativeMode);
+  auto tip = TrayToolTip(m_actionCode, m_remainingSeconds, m_relativeMode);
   if (!tip)
     return;
+  if (m_waiting && m_actionCode != 0)
+    tip = WaitingToolTip(m_task.m_trigger, static_cast<int>(m_idleCounted / 60000u));
   m_trayToolTip = *tip;
   m_trayIconCode = m_actionCode;
   m_trayIcon = m_statusIcons[static_cast<std::size_t>(m_actionCode)];
@@ -465,6 +483,7 @@ void CDFrame::StopTask() {
   }
   for (wxTimer* timer : {&m_countdownTimer, &m_alarmTimer, &m_monitorWakeTimer, &m_executeTimer})
     timer->Stop();
+  StopWaiting();
   AbandonWakeUp();
   m_running = false;
   m_actionCode = 0;

@@ -39,3 +39,16 @@ std::optional<wxString> TrayToolTip(int actionCode, std::uint32_t seconds, bool 
     return wxString(kTrayPrefixes[0]);
   return wxString(kTrayPrefixes[static_cast<std::size_t>(actionCode)]) + FormatRemaining(seconds, relativeMode);
 }
+
+wxString FormatWaiting(const TaskTrigger& trigger, int idleMinutesSoFar) {
+  if (trigger.type == TriggerType::ProgramEnds)
+    return wxString::Format("waiting for %s to end", trigger.program);
+  if (trigger.type == TriggerType::Idle)
+    return wxString::Format("waiting for %d min without input (%d min so far)", trigger.minutes, idleMinutesSoFar);
+  return wxString();
+}
+
+wxString WaitingToolTip(const TaskTrigger& trigger, int idleMinutesSoFar) {
+  const wxString text = FormatWaiting(trigger, idleMinutesSoFar);
+  return "Duskwatch: " + text.Left(1).Upper() + text.Mid(1);
+}

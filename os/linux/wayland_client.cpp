@@ -147,6 +147,31 @@ bool Client::WaitFor(const std::function<bool()>& done, std::chrono::millisecond
   return true;
 }
 
+bool Client::DispatchAvailable() {
+  if (!m_display)
+    return false;
+  while (wl_display_prepare_read(m_display) != 0) {
+    if (wl_display_dispatch_pending(m_display) < 0)
+      return false;
+  }
+  if (wl_display_flush(m_display) < 0 && errno != EAGAIN) {
+    wl_display_cancel_read(m_display);
+    return false;
+  }
+  pollfd descriptor{wl_display_get_fd(m_display), POLLIN, 0};
+  int ready;
+  do
+    ready = poll(&descriptor, 1, 0);
+  while (ready < 0 && errno == EINTR);
+  if (ready <= 0) {
+    wl_display_cancel_read(m_display);
+    return ready == 0 && wl_display_get_error(m_display) == 0;
+  }
+  if (wl_display_read_events(m_display) < 0)
+    return false;
+  return wl_display_dispatch_pending(m_display) >= 0;
+}
+
 bool Client::DispatchOnce(std::chrono::steady_clock::time_point deadline) {
   while (wl_display_prepare_read(m_display) != 0) {
     if (wl_display_dispatch_pending(m_display) < 0)

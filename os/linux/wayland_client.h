@@ -55,6 +55,9 @@ class Client {
   bool Roundtrip();
   // Dispatches events until `done` holds; false on error or after `limit`.
   bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit);
+  // Dispatches the events that have already arrived, without waiting; false
+  // once the connection has failed.
+  bool DispatchAvailable();
 
  private:
   bool DispatchOnce(std::chrono::steady_clock::time_point deadline);

@@ -1,6 +1,6 @@
-# Wayland client code for the compositors' monitor-power and clipboard
-# protocols, generated from their XML at build time. KWin's DPMS protocol
-# comes from Debian's plasma-wayland-protocols; the wlroots and ext ones are
+# Wayland client code for the compositors' monitor-power, clipboard and idle
+# protocols, generated from their XML at build time. KWin's DPMS and idle
+# protocols come from Debian's plasma-wayland-protocols; the wlroots and ext ones are
 # carried in protocols/.
 pkg_check_modules(WAYLAND REQUIRED IMPORTED_TARGET wayland-client)
 pkg_get_variable(WAYLAND_SCANNER wayland-scanner wayland_scanner)
@@ -11,9 +11,11 @@ find_path(PLASMA_WAYLAND_PROTOCOLS_DIR dpms.xml PATHS /usr/share/plasma-wayland-
 
 set(protocol_xmls
     ${PLASMA_WAYLAND_PROTOCOLS_DIR}/dpms.xml
+    ${PLASMA_WAYLAND_PROTOCOLS_DIR}/idle.xml
     ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/wlr-output-power-management-unstable-v1.xml
     ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/wlr-data-control-unstable-v1.xml
-    ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/ext-data-control-v1.xml)
+    ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/ext-data-control-v1.xml
+    ${CMAKE_CURRENT_SOURCE_DIR}/linux/protocols/ext-idle-notify-v1.xml)
 set(protocol_dir ${CMAKE_CURRENT_BINARY_DIR}/wayland)
 file(MAKE_DIRECTORY ${protocol_dir})
 set(protocol_sources)

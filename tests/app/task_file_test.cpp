@@ -434,3 +434,74 @@ TEST_F(TaskFileTest, SaveShortWakeUpAndReminderAsMinimums) {
 }
 
 }  // namespace
+
+namespace {
+
+struct TriggerCase {
+  const char* section;  // the [TRIGGER] lines, or nullptr for none
+  bool loads;
+  TriggerType type;
+  const char* program;
+  int minutes;
+};
+
+}  // namespace
+
+TEST_F(TaskFileTest, TriggerSectionIsReadOrRefused) {
+  const TriggerCase cases[] = {
+      {nullptr, true, TriggerType::Now, "", TaskTrigger::kDefaultMinutes},
+      {"Type=ProgramEnds\nProgram= rsync \n", true, TriggerType::ProgramEnds, "rsync", TaskTrigger::kDefaultMinutes},
+      {"type=idle\nminutes=720\n", true, TriggerType::Idle, "", 720},
+      {"Type=Idle\nMinutes=1\n", true, TriggerType::Idle, "", 1},
+      // Anything unclear would let the task act at once: refused.
+      {"Type=Idle\nMinutes=0\n", false, TriggerType::Now, "", 0},
+      {"Type=Idle\nMinutes=721\n", false, TriggerType::Now, "", 0},
+      {"Type=Idle\n", false, TriggerType::Now, "", 0},
+      {"Type=ProgramEnds\nProgram=\n", false, TriggerType::Now, "", 0},
+      {"Type=WhenReady\n", false, TriggerType::Now, "", 0},
+      {"Program=rsync\n", false, TriggerType::Now, "", 0},
+  };
+  for (const TriggerCase& c : cases) {
+    std::string content = "[REMINDER]\nSecondes=\n";
+    if (c.section)
+      content += std::string("[TRIGGER]\n") + c.section;
+    host.errors.clear();
+    EXPECT_EQ(Load(content, 0), c.loads) << content;
+    if (!c.loads) {
+      ASSERT_EQ(host.errors.size(), 1u) << content;
+      EXPECT_EQ(host.errors[0].code, 10588);
+      continue;
+    }
+    EXPECT_EQ(task.m_trigger.type, c.type) << content;
+    EXPECT_EQ(task.m_trigger.program, c.program) << content;
+    EXPECT_EQ(task.m_trigger.minutes, c.minutes) << content;
+    EXPECT_EQ(task.m_trigger.pid, 0u) << content;
+  }
+}
+
+TEST_F(TaskFileTest, TriggerIsSavedAndReadBack) {
+  ScriptedExtras extras;
+  const wxString folder = wxString::FromUTF8((sandbox.Root() / "tasks").string());
+  task.m_shutdown = true;
+  task.m_trigger.type = TriggerType::ProgramEnds;
+  task.m_trigger.program = "ffmpeg";
+  task.m_trigger.pid = 4242;
+  wxString saved = SaveTaskFile("Render", folder, task, selection, extras);
+  EXPECT_NE(TextOf(saved).find("[TRIGGER]\nType=ProgramEnds\nProgram=ffmpeg\n"), std::string::npos) << TextOf(saved);
+
+  task.m_trigger = TaskTrigger();
+  task.m_trigger.type = TriggerType::Idle;
+  task.m_trigger.minutes = 45;
+  saved = SaveTaskFile("Away", folder, task, selection, extras);
+  state = TaskFileState();
+  state.m_fileTaskIndex = 0;
+  task.m_trigger = TaskTrigger();
+  ASSERT_TRUE(ReadTaskFile(saved, keys, task, selection, state));
+  EXPECT_EQ(task.m_trigger.type, TriggerType::Idle);
+  EXPECT_EQ(task.m_trigger.minutes, 45);
+
+  // Without a condition the file stays as it always was.
+  task.m_trigger = TaskTrigger();
+  saved = SaveTaskFile("Plain", folder, task, selection, extras);
+  EXPECT_EQ(TextOf(saved).find("TRIGGER"), std::string::npos);
+}

@@ -30,7 +30,7 @@ stop() { bash "$TOOLS/run_under_atspi.sh" --stop "$ENVF"; }
 fail() { echo "FAIL: $*"; stop; exit 1; }
 
 for _ in $(seq 40); do
-    /usr/bin/python3 "$TOOLS/atspi_do.py" --env "$ENVF" "$NAME" --role "combo box" --nth 1 select "StandBy/Wake-Up" \
+    /usr/bin/python3 "$TOOLS/atspi_do.py" --env "$ENVF" "$NAME" --role "combo box" --desc "Select Task" select "StandBy/Wake-Up" \
         >/dev/null 2>&1 && break
     sleep 0.5
 done

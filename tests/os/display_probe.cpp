@@ -1,13 +1,16 @@
 // Asks the platform layer about the monitors and the clipboard from a fresh
 // process, for the tests that run a real compositor:
-//   dkwt_display_probe state|list|supported|off|on|clipboard
+//   dkwt_display_probe state|list|supported|off|on|clipboard|idle
 // Prints the answer (and the error code); exit status 0 on success.
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "os/clipboard.h"
 #include "os/display.h"
+#include "os/idle.h"
 
 namespace {
 
@@ -56,6 +59,19 @@ int main(int argc, char** argv) {
     const bool ok = os::clipboard::EmptyBoth(code);
     return Answer(ok, code);
   }
-  std::fprintf(stderr, "usage: %s state|list|supported|off|on|clipboard\n", argv[0]);
+  if (what == "idle") {
+    // The source, and the idle time after 2.5 s without input.
+    std::string reason;
+    auto monitor = os::idle::Open(reason);
+    if (!monitor) {
+      std::printf("none %s\n", reason.c_str());
+      return 1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    const auto idle = monitor->IdleMilliseconds();
+    std::printf("%s %lld\n", os::idle::SourceName(monitor->Kind()), idle ? static_cast<long long>(*idle) : -1LL);
+    return idle ? 0 : 1;
+  }
+  std::fprintf(stderr, "usage: %s state|list|supported|off|on|clipboard|idle\n", argv[0]);
   return 2;
 }

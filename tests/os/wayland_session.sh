@@ -185,6 +185,18 @@ else
   [ -z "$(logged)" ] || fail "clean-up logged: $(logged)"
 fi
 
+# The idle time comes from the compositor's own source (GNOME's idle monitor,
+# else ext_idle_notify_v1, else KDE's idle protocol of older wlroots) and
+# grows while nothing touches the session.
+case $kind in
+  mutter) sources=org.gnome.Mutter.IdleMonitor ;;
+  sway) sources="ext_idle_notify_v1 org_kde_kwin_idle" ;;
+  kwin) sources=ext_idle_notify_v1 ;;
+esac
+read -r idle_source idle_ms <<<"$("$bin/probe" idle)"
+grep -qw -- "$idle_source" <<<"$sources" || fail "idle source: $idle_source $idle_ms (expected $sources)"
+[ "${idle_ms:--1}" -ge 1000 ] 2>/dev/null || fail "idle time after 2.5 s without input: ${idle_ms:-none} ms"
+
 # The main window, the extras window and the saved-tasks
 # dialog, driven by their GUI tests on the toolkit's Wayland backend.
 for spec in "$@"; do

@@ -35,7 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CleanupSelection selection;
   TaskFileState state;
   state.m_fileTaskIndex = size > 0 ? data[size - 1] % 10 : 0;
-  ReadTaskFile(wxString::FromUTF8(TempFile()), keys, task, selection, state);
+  if (ReadTaskFile(wxString::FromUTF8(TempFile()), keys, task, selection, state)) {
+    // An accepted start condition is always one the window could have saved.
+    const TaskTrigger& trigger = task.m_trigger;
+    if (trigger.type == TriggerType::ProgramEnds && trigger.program.empty())
+      __builtin_trap();
+    if (trigger.type == TriggerType::Idle &&
+        (trigger.minutes < TaskTrigger::kMinMinutes || trigger.minutes > TaskTrigger::kMaxMinutes))
+      __builtin_trap();
+  }
   // The same bytes as a write: the profile writer must keep the file readable.
   os::profile::WriteString(TempFile(), "FORCE", "forced", "1");
   os::profile::GetString(TempFile(), "FORCE", "forced", "$$default");
