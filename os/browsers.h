@@ -57,6 +57,8 @@ std::vector<std::string> OperaLegacyInstallFolders();
 // (profile.info_cache), "Default" first when listed. Empty when the file is
 // missing or cannot be read as such.
 std::vector<std::string> ChromiumProfileNames(const std::string& userDataFolder);
+// The same for the text of such a file (the same on every platform).
+std::vector<std::string> ProfileNamesOfLocalState(const std::string& text);
 
 enum class Family { Firefox, Chromium, Opera };
 

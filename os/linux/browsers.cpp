@@ -12,8 +12,6 @@
 #include <span>
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
 #include "os/cleanup_locations.h"
 #include "os/linux/text_file.h"
 #include "os/profile.h"
@@ -286,30 +284,10 @@ std::string OperaLegacyUserFolder() { return Resolve({Base::Home, ".opera"}); }
 std::vector<std::string> OperaLegacyInstallFolders() { return {"/usr/share/opera", "/usr/lib/opera"}; }
 
 std::vector<std::string> ChromiumProfileNames(const std::string& userDataFolder) {
-  std::vector<std::string> names;
   std::string text;
   if (text_file::Read(userDataFolder + "/Local State", text, kLocalStateLimit) != text_file::ReadStatus::Ok)
-    return names;
-  nlohmann::json state = nlohmann::json::parse(text, nullptr, false);
-  if (state.is_discarded() || !state.is_object())
-    return names;
-  auto profile = state.find("profile");
-  if (profile == state.end() || !profile->is_object())
-    return names;
-  auto cache = profile->find("info_cache");
-  if (cache == profile->end() || !cache->is_object())
-    return names;
-  for (auto entry = cache->begin(); entry != cache->end(); ++entry) {
-    const std::string& name = entry.key();
-    // A profile is a plain folder name inside the user-data folder.
-    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
-      continue;
-    names.push_back(name);
-  }
-  auto def = std::find(names.begin(), names.end(), "Default");
-  if (def != names.end())
-    std::rotate(names.begin(), def, def + 1);
-  return names;
+    return {};
+  return ProfileNamesOfLocalState(text);
 }
 
 const std::vector<const char*>& ProcessNames(Family family) {

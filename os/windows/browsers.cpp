@@ -11,8 +11,6 @@
 #include <iterator>
 #include <set>
 
-#include <nlohmann/json.hpp>
-
 #include "os/cleanup_locations.h"
 #include "os/folders.h"
 #include "os/profile.h"
@@ -240,30 +238,10 @@ std::vector<std::string> OperaLegacyInstallFolders() {
 }
 
 std::vector<std::string> ChromiumProfileNames(const std::string& userDataFolder) {
-  std::vector<std::string> names;
   std::string text;
   if (!ReadSmallFile(userDataFolder + "\\Local State", text, kLocalStateLimit))
-    return names;
-  nlohmann::json state = nlohmann::json::parse(text, nullptr, false);
-  if (state.is_discarded() || !state.is_object())
-    return names;
-  auto profile = state.find("profile");
-  if (profile == state.end() || !profile->is_object())
-    return names;
-  auto cache = profile->find("info_cache");
-  if (cache == profile->end() || !cache->is_object())
-    return names;
-  for (auto entry = cache->begin(); entry != cache->end(); ++entry) {
-    const std::string& name = entry.key();
-    // A profile is a plain folder name inside the user-data folder.
-    if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\:") != std::string::npos)
-      continue;
-    names.push_back(name);
-  }
-  auto def = std::find(names.begin(), names.end(), "Default");
-  if (def != names.end())
-    std::rotate(names.begin(), def, def + 1);
-  return names;
+    return {};
+  return ProfileNamesOfLocalState(text);
 }
 
 const std::vector<const char*>& ProcessNames(Family family) {

@@ -52,21 +52,6 @@ const std::vector<const char*>& SessionFiles() {
   return none;
 }
 
-bool HasRow(std::string_view key, std::string_view token) {
-  for (const Location& row : Table())
-    if (key == row.key && token == row.token)
-      return true;
-  return false;
-}
-
-std::vector<Location> RowsOf(std::string_view key, std::string_view token) {
-  std::vector<Location> out;
-  for (const Location& row : Table())
-    if (key == row.key && token == row.token)
-      out.push_back(row);
-  return out;
-}
-
 namespace {
 
 // The variable Windows sets for every process, else the known folder.

@@ -36,7 +36,7 @@ fail() { echo "FAIL: $*"; stop; exit 1; }
 do_() { /usr/bin/python3 "$TOOLS/atspi_do.py" --env "$ENVF" "$NAME" "$@" >/dev/null 2>&1; }
 
 for _ in $(seq 40); do
-    do_ --role "combo box" --nth 1 select "Clean Up Task" && break
+    do_ --role "combo box" --desc "Select Task" select "Clean Up Task" && break
     sleep 0.5
 done
 for box in "Delete Temporary Files"; do
