@@ -6,7 +6,7 @@ set -eu
 sandbox=$(mktemp -d "${TMPDIR:-/tmp}/dkwt-recycle-bin-XXXXXX")
 mkdir -p "$sandbox/home" "$sandbox/data" "$sandbox/files"
 status=0
-HOME="$sandbox/home" XDG_DATA_HOME="$sandbox/data" DKWT_BIN_SANDBOX="$sandbox" sh "$1" "$2" || status=$?
+HOME="$sandbox/home" DKWT_WINE_DATA_HOME="$sandbox/data" DKWT_BIN_SANDBOX="$sandbox" sh "$1" "$2" || status=$?
 # Wine's helpers may still be writing their menu entries there for a moment.
 for attempt in 1 2 3 4 5; do
   rm -rf "$sandbox" 2>/dev/null && break
