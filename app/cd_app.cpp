@@ -11,6 +11,7 @@
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/task.h"
+#include "app/task_file.h"
 #include "os/folders.h"
 #include "os/platform_texts.h"
 #include "os/display.h"
@@ -227,15 +228,13 @@ bool CDApp::InteractiveStart() {
 
 bool CDApp::TaskFileRun() {
   const bool strictNames = m_fromScheduler && !m_taskOption;
-  const wxString separator(os::folders::PathSeparator());
-  const wxString fileName = m_taskFilePath.AfterLast(os::folders::PathSeparator());
+  const size_t nameStart = FileNameStart(m_taskFilePath);
+  const wxString fileName = m_taskFilePath.Mid(nameStart);
   wxString twin;
   if (strictNames) {
     wxString twinName = fileName;
     twinName.Replace("1", "0", false);
-    twin = m_taskFilePath.Contains(separator) ? m_taskFilePath.BeforeLast(os::folders::PathSeparator()) + separator +
-                                                    twinName
-                                              : twinName;
+    twin = m_taskFilePath.Left(nameStart) + twinName;
   }
 
   if (!wxFileExists(m_taskFilePath)) {

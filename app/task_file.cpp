@@ -231,11 +231,17 @@ void TaskFileKeys::Fill() {
   cleanupFound.assign(kCleanupKeyCount, 0);
 }
 
+size_t FileNameStart(const wxString& path) {
+  const size_t at = path.find_last_of(wxString("/") + os::folders::PathSeparator());
+  return at == wxString::npos ? 0 : at + 1;
+}
+
 bool ParseTaskFileName(const wxString& path, bool fromScheduler, TaskFileName& name) {
   name = TaskFileName();
   if (!path.EndsWith(kTaskFileExtension))
     return false;
-  wxString base = path.Left(path.length() - wxStrlen(kTaskFileExtension)).AfterLast(os::folders::PathSeparator());
+  wxString base = path.Mid(FileNameStart(path));
+  base.RemoveLast(wxStrlen(kTaskFileExtension));
   if (base.length() < (fromScheduler ? 8u : 4u))
     return false;
   wxString word = base;

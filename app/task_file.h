@@ -48,6 +48,9 @@ struct TaskFileName {
 // Name rules: strict "<flag>_<word>_<name>.stask" when started by the
 // scheduler, otherwise any base name starting with a task word.
 bool ParseTaskFileName(const wxString& path, bool fromScheduler, TaskFileName& name);
+// Where a path's file name starts: after its last separator ('/' counts as
+// one on every platform); 0 when it has none.
+size_t FileNameStart(const wxString& path);
 
 // Reads the sections into the task, the selection and the file state; the
 // task's type index must already be in state.m_fileTaskIndex. Problems are

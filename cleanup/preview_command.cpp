@@ -9,6 +9,7 @@
 #include "app/task_file.h"
 #include "app/task_host.h"
 #include "cleanup/preview.h"
+#include "os/startup.h"
 
 namespace cleanup {
 
@@ -46,6 +47,7 @@ int RunPreviewCommand(int argc, char** argv, std::ostream& out, std::ostream& er
   std::string path;
   if (first.rfind(option, 0) != 0)
     return -1;
+  os::startup::UseStartingConsole();
   if (first.size() > option.size()) {
     if (first[option.size()] != '=' && first[option.size()] != ':')
       return -1;

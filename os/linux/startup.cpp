@@ -10,4 +10,7 @@ void PrepareToolkit() {
   setenv("GDK_GL", "disable", 0);
 }
 
+// A terminal program here: its output already goes to the terminal.
+void UseStartingConsole() {}
+
 }  // namespace os::startup

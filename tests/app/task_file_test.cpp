@@ -109,6 +109,10 @@ TEST(TaskFileName, TaskOptionNamesStartWithAWord) {
   EXPECT_FALSE(ParseTaskFileName(Native("/x/shutdown.txt"), false, name));
   // The folder part never counts as the name.
   EXPECT_FALSE(ParseTaskFileName(Native("/shutdown/x.stask"), false, name));
+  // '/' separates on every platform, also where the native separator is another.
+  EXPECT_FALSE(ParseTaskFileName("shutdown/x.stask", false, name));
+  ASSERT_TRUE(ParseTaskFileName("C:/x/lock.stask", false, name));
+  EXPECT_EQ(name.typeIndex, 8);
 }
 
 TEST_F(TaskFileTest, ForceIsReadOnlyWhenPresent) {
