@@ -56,7 +56,7 @@ class wxChoice;
 class wxChoicebook;
 class wxDatePickerCtrl;
 class wxIconizeEvent;
-class wxGenericProgressDialog;
+class wxProgressDialog;
 class wxNavigationKeyEvent;
 class wxRadioButton;
 class wxSpinCtrl;
@@ -203,7 +203,7 @@ class CDFrame : public wxFrame, public MainWindow, public TaskHost, public TrayH
   void PostCleanupEvent(int value) override;
 
   cleanup::CleanupState m_cleanupState;
-  wxGenericProgressDialog* m_progressDialog = nullptr;  // only while a clean-up with its dialog runs
+  wxProgressDialog* m_progressDialog = nullptr;  // only while a clean-up with its dialog runs
   wxThread* m_worker = nullptr;                   // the last worker started; it deletes itself
   // Starts the worker for m_cleanupState; tests replace it. False when no
   // thread could be created or started.

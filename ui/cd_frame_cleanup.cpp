@@ -101,11 +101,7 @@ void CDFrame::OpenProgressDialog() {
   auto open = [this, maximum] {
     if (!IsCleanupRunning() || m_progressDialog)
       return;
-    // The toolkit's own dialog of native controls on every platform: the
-    // system's task dialog runs on a thread of its own, has no Cancel button
-    // to disable during the history stage, and can leave this window disabled.
-    m_progressDialog =
-        new wxGenericProgressDialog("Performing Clean-UP", kDeletingFiles, maximum, this, kProgressStyle);
+    m_progressDialog = new wxProgressDialog("Performing Clean-UP", kDeletingFiles, maximum, this, kProgressStyle);
   };
   // A progress dialog made before the event loop runs never gets going.
   if (wxTheApp && wxTheApp->IsMainLoopRunning())

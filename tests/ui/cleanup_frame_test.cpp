@@ -70,7 +70,7 @@ TEST_F(CleanupFrame, DialogFollowsTheWorkerAndCancelStopsTheTask) {
   frame->m_startWorker = [] { return true; };
   frame->StartCleanup();
   ASSERT_TRUE(Pump([&] { return frame->m_progressDialog != nullptr; }));
-  wxGenericProgressDialog* dialog = frame->m_progressDialog;
+  wxProgressDialog* dialog = frame->m_progressDialog;
   EXPECT_EQ(dialog->GetTitle(), "Performing Clean-UP");
   EXPECT_EQ(dialog->GetMessage(), "Deleting files. Press [Cancel] to stop the Task.");
   EXPECT_EQ(dialog->GetRange(), 4) << "entries + 1";
